@@ -1,0 +1,19 @@
+# Warnings and sanitizers for every target of the project.
+add_library(korvane_options INTERFACE)
+target_compile_options(korvane_options INTERFACE -Wall -Wextra -Wpedantic)
+if(KORVANE_WERROR)
+  target_compile_options(korvane_options INTERFACE -Werror)
+endif()
+
+if(KORVANE_SANITIZER STREQUAL "address")
+  set(_korvane_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+elseif(KORVANE_SANITIZER STREQUAL "thread")
+  set(_korvane_san -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT KORVANE_SANITIZER STREQUAL "")
+  message(FATAL_ERROR "KORVANE_SANITIZER must be '', 'address' or 'thread'")
+endif()
+if(_korvane_san)
+  # Applied globally so GoogleTest's own objects agree with ours.
+  add_compile_options(${_korvane_san})
+  add_link_options(${_korvane_san})
+endif()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Korvane and starts it.
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/setup.sh
+
+BUILD=${KORVANE_BUILD_DIR:-build}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD"
+echo "Korvane: the engine is built; the window is not built yet."

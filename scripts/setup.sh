@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Korvane needs to build, run and test.
+# This is the one place the package list lives; run.sh and test.sh call it.
+# It only touches apt when something is missing, so a ready machine pays nothing.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake
+  ninja-build
+  g++
+  pkg-config
+  # tests and benchmarks
+  libgtest-dev
+  libgmock-dev
+  libbenchmark-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  if [[ $(id -u) -ne 0 ]]; then SUDO="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+// One item of the default-order listing. Texts are GBK bytes exactly as cut
+// from the page: never trimmed, decoded or case-folded.
+struct TItemInfo {
+    std::string ID;
+    std::string Title;
+    std::string Price; // as the listing shows it; never converted
+    std::int32_t Rank = 0;      // 1-based position in the default listing, across pages
+    std::int32_t Sales = 0;     // recent sales; 0 when absent or not a whole number
+    std::int32_t SalesRank = 0; // position when ordered by Sales, highest first
+    std::int32_t Gap = 0;       // Rank - SalesRank, set only in the analysis' working copy
+
+    bool operator==(const TItemInfo&) const = default;
+};
+
+// One item of the sales-ordered listing: that pass records only id and title.
+struct TItemRecordInfo {
+    std::string ID;
+    std::string Title;
+
+    bool operator==(const TItemRecordInfo&) const = default;
+};
+
+using TItemList = std::vector<TItemInfo>;
+using TItemRecordList = std::vector<TItemRecordInfo>;
+
+// The item lists of the current run. The window owns one and only its thread
+// touches it; the worker hands records over with synchronous calls.
+struct TResultLists {
+    TItemList DefaultList;        // default pass, order of arrival
+    TItemList SalesSortedList;    // DefaultList ordered by Sales, rebuilt by the analysis
+    TItemRecordList SalesOrderList; // sales pass, order of arrival
+};
+
+} // namespace korvane

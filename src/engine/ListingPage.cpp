@@ -1,0 +1,58 @@
+#include "ListingPage.h"
+
+#include "IntegerText.h"
+#include "ListingMarkers.h"
+#include "MyUtils.h"
+
+namespace korvane {
+
+std::vector<std::string_view> ListingItemPieces(std::string_view page) {
+    const std::size_t list = FindMarker(page, markers::kListView);
+    if (list == std::string_view::npos)
+        return {};
+    std::string_view items = page.substr(list + markers::kListView.size());
+    CutBefore(items, markers::kSideBar);
+    std::vector<std::string_view> pieces = Method::SplitTextViews(items, markers::kListItem);
+    // The text before the first item marker is not an item.
+    if (pieces.size() < 2)
+        return {};
+    pieces.erase(pieces.begin());
+    return pieces;
+}
+
+std::string_view CutItemId(std::string_view piece) {
+    CutAfter(piece, markers::kItemLink);
+    const std::size_t quote = piece.find('"');
+    if (quote == std::string_view::npos)
+        return {};
+    const std::size_t amp = piece.substr(0, quote).find('&');
+    return piece.substr(0, amp == std::string_view::npos ? quote : amp);
+}
+
+std::string_view CutItemTitle(std::string_view piece) {
+    CutAfter(piece, markers::kLinkOpen);
+    CutAfter(piece, markers::kTagClose);
+    CutBefore(piece, markers::kTagOpen);
+    return piece;
+}
+
+std::string_view CutItemPrice(std::string_view piece) {
+    CutAfter(piece, markers::kPriceItem);
+    CutAfter(piece, markers::kEm);
+    CutBefore(piece, markers::kTagOpen);
+    return piece;
+}
+
+std::int32_t CutItemSales(std::string_view piece) {
+    if (!ContainsMarker(piece, markers::kRecentSales))
+        return 0;
+    CutAfter(piece, markers::kRecentSales);
+    CutBefore(piece, markers::kDealsUnit);
+    if (piece.empty())
+        return 0;
+    return TextToInt32(piece).value_or(0);
+}
+
+bool IsLastListingPage(std::string_view page) { return ContainsMarker(page, markers::kPageEnd); }
+
+} // namespace korvane

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "ItemRecords.h"
+#include "ListingUrls.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace korvane {
+
+// What the crawl is handed by whoever starts a run: the window in the
+// program, recorders and loopback servers in tests.
+struct TRunOperations {
+    // Fetches url into body (empty on entry). It may throw; whatever it left in
+    // body (nothing, or the bytes of a body cut short) is what the crawl reads.
+    std::function<void(const std::string& url, std::string& body)> FetchPage;
+    // The GBK bytes of the nick box, read at the start of each pass.
+    std::function<std::string()> ReadNick;
+    // Runs call on the thread that owns the lists and waits for it to finish.
+    std::function<void(const std::function<void()>& call)> Synchronize;
+    // Writes one default-pass item as the last row of the all-items table.
+    std::function<void(const TItemInfo& item)> AddItemRow;
+    // The lists the hand-overs append to; touched only inside Synchronize.
+    TResultLists* Lists = nullptr;
+    // Set to end the current pass before its next page (the window closing).
+    std::shared_ptr<std::atomic<bool>> StopRequested;
+    std::string SearchHost{kMarketplaceSearchHost};
+};
+
+// A pass ends only when a page carries the end marker; these bound it when
+// fetches keep failing or the marketplace stops sending that marker.
+inline constexpr int kMaxPagesPerPass = 100;
+inline constexpr int kMaxEmptyPagesInRow = 5;
+
+enum class TPassEnd {
+    NotRun,    // the pass has not run
+    EndMarker, // a page carried the end marker
+    PageLimit, // kMaxPagesPerPass pages were read without it
+    NoItems,   // kMaxEmptyPagesInRow pages in a row yielded no items
+    Stopped,   // a stop was requested
+};
+
+struct TPassOutcome {
+    TPassEnd End = TPassEnd::NotRun;
+    int LastPage = 0; // number of the last page requested
+};
+
+// The detection worker. Its crawl reads the sales-ordered listing and then
+// the default listing, handing every item to the owner thread.
+class TRunThread {
+public:
+    explicit TRunThread(TRunOperations ops);
+
+    // Both passes, sales first. Errors of a fetch are swallowed; errors of a
+    // hand-over propagate.
+    void CrawlListings();
+
+    // Hand-overs, run on the owner thread while the worker waits.
+    void AddSalesRecord();
+    void AddItem();
+
+    TItemInfo CurrentItem;       // staging record of the default pass
+    TItemRecordInfo CurrentRecord; // staging record of the sales pass
+
+    TPassOutcome SalesOutcome;
+    TPassOutcome DefaultOutcome;
+
+    // The page step: cuts the items of one page text and hands each over;
+    // returns how many there were.
+    int ReadPage(TPass pass, std::string_view page);
+
+private:
+    TPassOutcome RunPass(TPass pass);
+    void HandOver(const std::function<void()>& call);
+    bool StopRequested() const;
+
+    TRunOperations Ops;
+    std::string LastPageText; // most recent non-empty body, kept across passes
+    std::int32_t RunningRank = 1;
+};
+
+} // namespace korvane

@@ -1,0 +1,280 @@
+#include "ThreadUnit.h"
+
+#include "GbkText.h"
+#include "ListingPageBuilder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+
+using namespace korvane;
+using korvane::test::Gbk;
+using korvane::test::ListingPageBuilder;
+using korvane::test::MakeItem;
+using ::testing::ElementsAre;
+
+namespace {
+
+// A scripted answer to one page fetch.
+struct Answer {
+    std::string body;
+    bool fail = false; // throw after leaving body behind
+};
+
+// A marketplace scripted per pass and page; unscripted pages fail empty.
+class ScriptedMarketplace {
+public:
+    std::map<int, Answer> Sales;
+    std::map<int, Answer> Default;
+    std::vector<std::string> Urls;
+    std::function<void(int call)> OnFetch;
+
+    void Fetch(const std::string& url, std::string& body) {
+        Urls.push_back(url);
+        if (OnFetch)
+            OnFetch(static_cast<int>(Urls.size()));
+        const bool sales = url.find("sort=biz30day") != std::string::npos;
+        int page = 1;
+        if (const auto s = url.find("&s="); s != std::string::npos)
+            page = std::stoi(url.substr(s + 3)) / 42 + 1;
+        const auto& pages = sales ? Sales : Default;
+        const auto it = pages.find(page);
+        if (it == pages.end())
+            throw std::runtime_error("Socket Error # 10061\nConnection refused.");
+        body = it->second.body;
+        if (it->second.fail)
+            throw std::runtime_error("Read timed out.");
+    }
+
+    int FetchesOf(const char* sort) const {
+        int n = 0;
+        for (const std::string& url : Urls)
+            n += url.find(sort) != std::string::npos;
+        return n;
+    }
+};
+
+class CrawlTest : public ::testing::Test {
+protected:
+    ScriptedMarketplace Shop;
+    TResultLists Lists;
+    std::vector<TItemInfo> Rows;
+    int SyncCalls = 0;
+    std::vector<std::string> Nicks{"shop"};
+    int NickReads = 0;
+    std::shared_ptr<std::atomic<bool>> Stop = std::make_shared<std::atomic<bool>>(false);
+
+    TRunOperations Operations() {
+        TRunOperations ops;
+        ops.FetchPage = [this](const std::string& url, std::string& body) { Shop.Fetch(url, body); };
+        ops.ReadNick = [this] {
+            const std::string& nick = Nicks[std::min<std::size_t>(NickReads, Nicks.size() - 1)];
+            ++NickReads;
+            return nick;
+        };
+        ops.Synchronize = [this](const std::function<void()>& call) {
+            ++SyncCalls;
+            call();
+        };
+        ops.AddItemRow = [this](const TItemInfo& item) { Rows.push_back(item); };
+        ops.Lists = &Lists;
+        ops.StopRequested = Stop;
+        return ops;
+    }
+
+    TRunThread Crawl() {
+        TRunThread worker(Operations());
+        worker.CrawlListings();
+        return worker;
+    }
+
+    static std::vector<std::string> Ids(const TItemList& list) {
+        std::vector<std::string> ids;
+        for (const TItemInfo& item : list)
+            ids.push_back(item.ID);
+        return ids;
+    }
+};
+
+std::string Page(std::vector<std::string> ids, bool last) {
+    ListingPageBuilder page;
+    for (const std::string& id : ids)
+        page.Add(MakeItem(id, "t" + id, id + ".00", id));
+    return page.Last(last).Build();
+}
+
+TEST_F(CrawlTest, OnePageListingCostsOneFetchPerPass) {
+    Shop.Sales[1] = {Page({"1", "2"}, true)};
+    Shop.Default[1] = {Page({"2", "1"}, true)};
+    const TRunThread worker = Crawl();
+
+    EXPECT_EQ(Shop.Urls.size(), 2u);
+    EXPECT_EQ(Shop.Urls[0], "http://s.taobao.com/search_auction.htm?cat=0&as=1&sort=biz30day&"
+                            "nick=shop&viewIndex=7&yp4p_page=3&commend=all");
+    EXPECT_EQ(Shop.Urls[1], "http://s.taobao.com/search_auction.htm?cat=0&sort=coefp&nick=shop&"
+                            "viewIndex=7&yp4p_page=3&commend=all");
+    ASSERT_EQ(Lists.SalesOrderList.size(), 2u);
+    EXPECT_EQ(Lists.SalesOrderList[0], (TItemRecordInfo{"1", "t1"}));
+    ASSERT_EQ(Lists.DefaultList.size(), 2u);
+    EXPECT_EQ(Lists.DefaultList[0], (TItemInfo{"2", "t2", "2.00", 1, 2, 0, 0}));
+    EXPECT_EQ(Lists.DefaultList[1], (TItemInfo{"1", "t1", "1.00", 2, 1, 0, 0}));
+    EXPECT_EQ(Rows, Lists.DefaultList);
+    EXPECT_EQ(SyncCalls, 4);
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+}
+
+TEST_F(CrawlTest, RanksRunAcrossPagesAndDuplicatesAreKept) {
+    Shop.Sales[1] = {Page({"a"}, true)};
+    Shop.Default[1] = {Page({"a", "b", "c"}, false)};
+    Shop.Default[2] = {Page({"d", "a"}, false)};
+    Shop.Default[3] = {Page({"e"}, true)};
+    const TRunThread worker = Crawl();
+
+    EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("a", "b", "c", "d", "a", "e"));
+    for (std::size_t i = 0; i < Lists.DefaultList.size(); ++i)
+        EXPECT_EQ(Lists.DefaultList[i].Rank, static_cast<int>(i) + 1);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.DefaultOutcome.LastPage, 3);
+    EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 3);
+}
+
+TEST_F(CrawlTest, NickIsReadAndEncodedAtTheStartOfEachPass) {
+    Nicks = {Gbk("小店 a-1"), ""};
+    Shop.Sales[1] = {Page({}, false)};
+    Shop.Sales[2] = {Page({}, true)};
+    Shop.Default[1] = {Page({}, false)};
+    Shop.Default[2] = {Page({}, true)};
+    Crawl();
+
+    EXPECT_EQ(NickReads, 2);
+    ASSERT_EQ(Shop.Urls.size(), 4u);
+    EXPECT_NE(Shop.Urls[1].find("&nick=%D0%A1%B5%EA%20a%2D1&viewIndex=7&yp4p_page=0&"),
+              std::string::npos);
+    EXPECT_NE(Shop.Urls[3].find("&nick=&viewIndex=7&yp4p_page=0&commend=all#ListView"),
+              std::string::npos);
+}
+
+TEST_F(CrawlTest, FailedPageIsSkippedAndTheNextRequested) {
+    Shop.Sales[1] = {Page({"a"}, false)};
+    // sales page 2 unscripted: the fetch fails with nothing left
+    Shop.Sales[3] = {"", false}; // an empty body
+    Shop.Sales[4] = {Page({"b"}, true)};
+    Shop.Default[1] = {Page({"a"}, true)};
+    Crawl();
+
+    EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), 4);
+    ASSERT_EQ(Lists.SalesOrderList.size(), 2u);
+    EXPECT_EQ(Lists.SalesOrderList[1].ID, "b");
+}
+
+TEST_F(CrawlTest, BodyCutShortIsReadLikeAnyPage) {
+    const std::string whole = Page({"a", "b"}, true);
+    const std::string pastSideBar = whole.substr(0, whole.find("</div></body>"));
+    const std::string beforeSideBar = whole.substr(0, whole.find("SideBarBox"));
+    ASSERT_NE(beforeSideBar.find("page-end"), std::string::npos);
+
+    // Cut after the side bar: its items count and its end marker ends the pass.
+    Shop.Sales[1] = {pastSideBar, true};
+    // Cut before the side bar: no items, but the end marker still ends the pass.
+    Shop.Default[1] = {beforeSideBar, true};
+    const TRunThread worker = Crawl();
+
+    EXPECT_EQ(Lists.SalesOrderList.size(), 2u);
+    EXPECT_TRUE(Lists.DefaultList.empty());
+    EXPECT_EQ(Shop.Urls.size(), 2u);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+}
+
+TEST_F(CrawlTest, DefaultPassEndsAtOnceWhenItsFirstFetchFails) {
+    // The last page text still holds the sales pass's final page.
+    Shop.Sales[1] = {Page({"a"}, true)};
+    const TRunThread worker = Crawl();
+
+    EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 1);
+    EXPECT_TRUE(Lists.DefaultList.empty());
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+}
+
+TEST_F(CrawlTest, PageWithoutListBecomesTheLastPageText) {
+    // A verification page without the list carries on to the next page...
+    Shop.Sales[1] = {"<html>verify</html>"};
+    Shop.Sales[2] = {Page({"a"}, true)};
+    // ...and a list marker without any item yields nothing but still ends.
+    Shop.Default[1] = {ListingPageBuilder().Last().Build()};
+    const TRunThread worker = Crawl();
+
+    EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
+    EXPECT_TRUE(Lists.DefaultList.empty());
+    EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 1);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+}
+
+TEST_F(CrawlTest, PassEndsAfterFiveEmptyPagesInARow) {
+    // Pages 1-4 fail, 5 has an item, 6-10 fail: the bound counts only a run.
+    Shop.Sales[5] = {Page({"a"}, false)};
+    const TRunThread worker = Crawl();
+
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::NoItems);
+    EXPECT_EQ(worker.SalesOutcome.LastPage, 10);
+    EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), 10);
+    // The default pass's pages all fail and page 5's text carries no end marker.
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::NoItems);
+    EXPECT_EQ(worker.DefaultOutcome.LastPage, 5);
+}
+
+TEST_F(CrawlTest, PassEndsAtThePageLimit) {
+    for (int page = 1; page <= kMaxPagesPerPass + 1; ++page)
+        Shop.Sales[page] = {Page({std::to_string(page)}, false)};
+    Shop.Default[1] = {Page({"x"}, true)};
+    const TRunThread worker = Crawl();
+
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::PageLimit);
+    EXPECT_EQ(worker.SalesOutcome.LastPage, kMaxPagesPerPass);
+    EXPECT_EQ(Lists.SalesOrderList.size(), static_cast<std::size_t>(kMaxPagesPerPass));
+    EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), kMaxPagesPerPass);
+    EXPECT_EQ(Lists.DefaultList.size(), 1u);
+}
+
+TEST_F(CrawlTest, StopEndsBothPassesBeforeTheNextPage) {
+    for (int page = 1; page <= 10; ++page)
+        Shop.Sales[page] = Shop.Default[page] = {Page({std::to_string(page)}, false)};
+    Shop.OnFetch = [this](int call) {
+        if (call == 3)
+            Stop->store(true);
+    };
+    const TRunThread worker = Crawl();
+
+    EXPECT_EQ(Shop.Urls.size(), 3u);
+    EXPECT_EQ(Lists.SalesOrderList.size(), 3u); // the page in flight is still read
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker.SalesOutcome.LastPage, 3);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker.DefaultOutcome.LastPage, 0);
+}
+
+TEST_F(CrawlTest, FieldsOfARealisticPage) {
+    test::FixtureItem amp = MakeItem("11", "A", "1.00", " 12");
+    amp.IdTail = "&ns=1";
+    test::FixtureItem image = MakeItem("12", "B", "2.00", "12 ");
+    image.ImageLinkFirst = true;
+    test::FixtureItem noSales = MakeItem("13", "女装 C", "3.00", std::nullopt);
+    test::FixtureItem broken;
+    broken.RawPiece = "\"><a href=\"item.htm?id=14&x=1>T</a>";
+    Shop.Sales[1] = {Page({}, true)};
+    Shop.Default[1] = {
+        ListingPageBuilder().Add(amp).Add(image).Add(noSales).Add(broken).Last().Build()};
+    Crawl();
+
+    ASSERT_EQ(Lists.DefaultList.size(), 4u);
+    EXPECT_EQ(Lists.DefaultList[0], (TItemInfo{"11", "A", "1.00", 1, 12, 0, 0}));
+    EXPECT_EQ(Lists.DefaultList[1].ID, "12");
+    EXPECT_EQ(Lists.DefaultList[1].Title, "");
+    EXPECT_EQ(Lists.DefaultList[1].Sales, 0);
+    EXPECT_EQ(Lists.DefaultList[2], (TItemInfo{"13", Gbk("女装 C"), "3.00", 3, 0, 0, 0}));
+    EXPECT_EQ(Lists.DefaultList[3].ID, "14"); // the quote of the next piece's markup
+}
+
+} // namespace
