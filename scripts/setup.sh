@@ -14,6 +14,7 @@ PACKAGES=(
   libgtest-dev
   libgmock-dev
   libbenchmark-dev
+  clang-format
 )
 
 missing=()

@@ -11,7 +11,7 @@ namespace korvane {
 struct TItemInfo {
     std::string ID;
     std::string Title;
-    std::string Price; // as the listing shows it; never converted
+    std::string Price;          // as the listing shows it; never converted
     std::int32_t Rank = 0;      // 1-based position in the default listing, across pages
     std::int32_t Sales = 0;     // recent sales; 0 when absent or not a whole number
     std::int32_t SalesRank = 0; // position when ordered by Sales, highest first
@@ -34,8 +34,8 @@ using TItemRecordList = std::vector<TItemRecordInfo>;
 // The item lists of the current run. The window owns one and only its thread
 // touches it; the worker hands records over with synchronous calls.
 struct TResultLists {
-    TItemList DefaultList;        // default pass, order of arrival
-    TItemList SalesSortedList;    // DefaultList ordered by Sales, rebuilt by the analysis
+    TItemList DefaultList;          // default pass, order of arrival
+    TItemList SalesSortedList;      // DefaultList ordered by Sales, rebuilt by the analysis
     TItemRecordList SalesOrderList; // sales pass, order of arrival
 };
 

@@ -53,6 +53,8 @@ std::int32_t CutItemSales(std::string_view piece) {
     return TextToInt32(piece).value_or(0);
 }
 
-bool IsLastListingPage(std::string_view page) { return ContainsMarker(page, markers::kPageEnd); }
+bool IsLastListingPage(std::string_view page) {
+    return ContainsMarker(page, markers::kPageEnd);
+}
 
 } // namespace korvane

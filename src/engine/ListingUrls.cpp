@@ -2,8 +2,7 @@
 
 namespace korvane {
 
-std::string ListingUrl(std::string_view host, TPass pass, std::string_view encodedNick,
-                       int page) {
+std::string ListingUrl(std::string_view host, TPass pass, std::string_view encodedNick, int page) {
     const bool sales = pass == TPass::Sales;
     std::string url = "http://";
     url += host;

@@ -7,6 +7,8 @@ namespace korvane {
 std::size_t FindMarker(std::string_view text, std::string_view marker) {
     if (marker.empty())
         return 0;
+    if (text.size() < marker.size()) // also keeps a null empty view away from memmem
+        return std::string_view::npos;
     // glibc's memmem is far faster than a first-byte scan on markup, where
     // the markers' first bytes ('<', 'c') are everywhere.
     const void* hit = ::memmem(text.data(), text.size(), marker.data(), marker.size());
@@ -17,8 +19,8 @@ std::size_t FindMarker(std::string_view text, std::string_view marker) {
 
 void CutAfter(std::string_view& working, std::string_view marker) {
     const std::size_t at = FindMarker(working, marker);
-    working = at == std::string_view::npos ? std::string_view{}
-                                           : working.substr(at + marker.size());
+    working =
+        at == std::string_view::npos ? std::string_view{} : working.substr(at + marker.size());
 }
 
 void CutAfter(std::string& working, std::string_view marker) {

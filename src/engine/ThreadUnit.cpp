@@ -14,7 +14,9 @@ void TRunThread::CrawlListings() {
     DefaultOutcome = RunPass(TPass::Default);
 }
 
-void TRunThread::AddSalesRecord() { Ops.Lists->SalesOrderList.push_back(CurrentRecord); }
+void TRunThread::AddSalesRecord() {
+    Ops.Lists->SalesOrderList.push_back(CurrentRecord);
+}
 
 void TRunThread::AddItem() {
     Ops.Lists->DefaultList.push_back(CurrentItem);

@@ -61,7 +61,7 @@ public:
     void AddSalesRecord();
     void AddItem();
 
-    TItemInfo CurrentItem;       // staging record of the default pass
+    TItemInfo CurrentItem;         // staging record of the default pass
     TItemRecordInfo CurrentRecord; // staging record of the sales pass
 
     TPassOutcome SalesOutcome;

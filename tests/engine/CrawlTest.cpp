@@ -68,7 +68,9 @@ protected:
 
     TRunOperations Operations() {
         TRunOperations ops;
-        ops.FetchPage = [this](const std::string& url, std::string& body) { Shop.Fetch(url, body); };
+        ops.FetchPage = [this](const std::string& url, std::string& body) {
+            Shop.Fetch(url, body);
+        };
         ops.ReadNick = [this] {
             const std::string& nick = Nicks[std::min<std::size_t>(NickReads, Nicks.size() - 1)];
             ++NickReads;

@@ -46,8 +46,8 @@ TEST(CutItemFields, PriceIsKeptAsText) {
 
 TEST(CutItemFields, SalesText) {
     const std::vector<std::pair<std::optional<std::string>, std::int32_t>> cases = {
-        {"12", 12},   {" 12", 12}, {"-3", -3},  {"12 ", 0}, {"1,234", 0},
-        {"", 0},      {"$1F", 31}, {"0x10", 16}, {"abc", 0}, {std::nullopt, 0},
+        {"12", 12}, {" 12", 12}, {"-3", -3},   {"12 ", 0}, {"1,234", 0},
+        {"", 0},    {"$1F", 31}, {"0x10", 16}, {"abc", 0}, {std::nullopt, 0},
     };
     for (const auto& [text, sales] : cases) {
         SCOPED_TRACE(text.value_or("<no marker>"));
@@ -65,8 +65,9 @@ TEST(ListingItemPieces, NarrowsToTheItemList) {
     using test::ListingPageBuilder;
     using test::MakeItem;
     const auto two = [] {
-        return ListingPageBuilder().Add(MakeItem("1", "a", "1.00", "1")).Add(
-            MakeItem("2", "b", "2.00", "2"));
+        return ListingPageBuilder()
+            .Add(MakeItem("1", "a", "1.00", "1"))
+            .Add(MakeItem("2", "b", "2.00", "2"));
     };
     EXPECT_EQ(ListingItemPieces(two().Build()).size(), 2u);
     EXPECT_EQ(ListingItemPieces(two().WithoutListMarker().Build()).size(), 0u);

@@ -22,7 +22,8 @@ std::string WithNick(std::string text, const std::string& nick) {
 TEST(ListingUrl, PagesOfBothPasses) {
     const std::vector<UrlCase> cases = {
         {TPass::Sales, 1,
-         "/search_auction.htm?cat=0&as=1&sort=biz30day&nick=NICK&viewIndex=7&yp4p_page=3&commend=all"},
+         "/search_auction.htm?cat=0&as=1&sort=biz30day&nick=NICK&viewIndex=7&yp4p_page=3&commend="
+         "all"},
         {TPass::Sales, 2,
          "/search_auction.htm?cat=0&s=42&as=1&sort=biz30day&nick=NICK&viewIndex=7&yp4p_page=0&"
          "commend=all#ListView"},
@@ -56,9 +57,10 @@ TEST(ListingUrl, PagesOfBothPasses) {
 }
 
 TEST(ListingUrl, EmptyNickLeavesEmptyValue) {
-    EXPECT_NE(ListingUrl("127.0.0.1:8080", TPass::Default, "", 1)
-                  .find("http://127.0.0.1:8080/search_auction.htm?cat=0&sort=coefp&nick=&viewIndex=7"),
-              std::string::npos);
+    EXPECT_NE(
+        ListingUrl("127.0.0.1:8080", TPass::Default, "", 1)
+            .find("http://127.0.0.1:8080/search_auction.htm?cat=0&sort=coefp&nick=&viewIndex=7"),
+        std::string::npos);
 }
 
 } // namespace

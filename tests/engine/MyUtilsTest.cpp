@@ -69,8 +69,7 @@ TEST(CutAfterCutBefore, WorkingTextTable) {
         {true, "", ">", ""},
     };
     for (const CutCase& c : cases) {
-        SCOPED_TRACE((c.after ? "CutAfter '" : "CutBefore '") + c.text + "' at '" + c.marker +
-                     "'");
+        SCOPED_TRACE((c.after ? "CutAfter '" : "CutBefore '") + c.text + "' at '" + c.marker + "'");
         std::string owned = c.text;
         std::string_view view = c.text;
         if (c.after) {

@@ -71,12 +71,12 @@ std::string ListingPageBuilder::Build() const {
         if (item.ImageLinkFirst)
             page += "\n<div class=\"photo\"><a href=\"" + link +
                     "\" target=\"_blank\"><img src=\"http://img.example/1.jpg\" /></a></div>";
-        page += "\n<h3 class=\"summary\"><a href=\"" + link + "\" target=\"_blank\">" +
-                item.Title + "</a></h3>\n<ul class=\"attribute\"><li class=\"price\"><em>" +
-                item.Price + "</em></li>";
+        page += "\n<h3 class=\"summary\"><a href=\"" + link + "\" target=\"_blank\">" + item.Title +
+                "</a></h3>\n<ul class=\"attribute\"><li class=\"price\"><em>" + item.Price +
+                "</em></li>";
         if (item.SalesText)
-            page += "<li class=\"dealing\"><span>" + Gbk("最近成交") + *item.SalesText +
-                    Gbk("笔") + "</span></li>";
+            page += "<li class=\"dealing\"><span>" + Gbk("最近成交") + *item.SalesText + Gbk("笔") +
+                    "</span></li>";
         page += "</ul>\n" + itemPad + "</li>\n";
     }
     page += "</ul>\n<div class=\"page-bar\">";
@@ -90,8 +90,8 @@ std::string ListingPageBuilder::Build() const {
     return page;
 }
 
-FixtureItem MakeItem(const std::string& id, const std::string& titleUtf8,
-                     const std::string& price, std::optional<std::string> salesText) {
+FixtureItem MakeItem(const std::string& id, const std::string& titleUtf8, const std::string& price,
+                     std::optional<std::string> salesText) {
     FixtureItem item;
     item.Id = id;
     item.Title = Gbk(titleUtf8);

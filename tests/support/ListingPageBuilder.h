@@ -48,8 +48,8 @@ private:
 };
 
 // A plain item: id, title, price and sales text given as UTF-8.
-FixtureItem MakeItem(const std::string& id, const std::string& titleUtf8,
-                     const std::string& price, std::optional<std::string> salesText);
+FixtureItem MakeItem(const std::string& id, const std::string& titleUtf8, const std::string& price,
+                     std::optional<std::string> salesText);
 
 // Filler markup of about the given size that carries none of the markers.
 std::string FillerMarkup(std::size_t bytes);
