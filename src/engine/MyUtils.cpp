@@ -1,6 +1,9 @@
 #include "MyUtils.h"
 
+#include "StringGrid.h"
+
 #include <cstring>
+#include <stdexcept>
 
 namespace korvane {
 
@@ -89,6 +92,16 @@ std::string Method::EncodeText(std::string_view text) {
         }
     }
     return out;
+}
+
+void Method::ClearGrid(TStringGrid& grid, std::int32_t rowCount) {
+    if (rowCount < TStringGrid::kMinRowCount)
+        throw std::invalid_argument("a cleared grid keeps its header row");
+    TStringGrid::TUpdateScope update(grid);
+    for (std::int32_t row = 1; row < grid.RowCount(); ++row)
+        for (std::int32_t column = 0; column < grid.ColumnCount(); ++column)
+            grid.SetCell(column, row, std::string());
+    grid.SetRowCount(rowCount);
 }
 
 } // namespace korvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,8 @@
 namespace korvane {
 
 using TStringList = std::vector<std::string>;
+
+class TStringGrid;
 
 // Position of the first occurrence of marker in text, compared byte for byte
 // with no regard for GBK character boundaries; npos when absent.
@@ -44,6 +47,11 @@ public:
     // Percent-encodes every byte except ASCII letters and digits, with
     // upper-case hex; space becomes %20, never '+'.
     static std::string EncodeText(std::string_view text);
+
+    // Empties every cell below the header row, then sets the row count (the
+    // program passes 2: the header and one empty row). Emptying first keeps
+    // rows that stay from bringing old texts back. One reset notice.
+    static void ClearGrid(TStringGrid& grid, std::int32_t rowCount);
 };
 
 } // namespace korvane

@@ -1,0 +1,271 @@
+#include "RankAnalysis.h"
+
+#include "GbkText.h"
+#include "MyUtils.h"
+#include "ResultTables.h"
+#include "SortChoice.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace korvane;
+using korvane::test::Gbk;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+namespace {
+
+using Table = std::vector<std::vector<std::string>>; // rows of cells, from row 1
+
+class RankAnalysisTest : public ::testing::Test {
+protected:
+    TResultLists Lists;
+    TStringGrid sgData1, sgData2, sgData3;
+
+    void SetUp() override { SetUpResultTables(sgData1, sgData2, sgData3); }
+
+    // A default-pass item as the crawl stores it: the next rank, no sales rank.
+    void Listed(const std::string& id, std::int32_t sales) {
+        const auto rank = static_cast<std::int32_t>(Lists.DefaultList.size() + 1);
+        Lists.DefaultList.push_back({id, "t" + id, "p" + id, rank, sales, 0, 0});
+    }
+    void InSalesOrder(const std::string& id) { Lists.SalesOrderList.push_back({id, "s" + id}); }
+
+    void Analyse() { AnalyseRanks(Lists, sgData2, sgData3); }
+
+    std::vector<std::string> SortedIds() const {
+        std::vector<std::string> ids;
+        for (const TItemInfo& item : Lists.SalesSortedList)
+            ids.push_back(item.ID);
+        return ids;
+    }
+
+    // Every cell below the header, the empty bottom row included.
+    static Table Rows(const TStringGrid& grid) {
+        Table rows;
+        for (std::int32_t r = 1; r < grid.RowCount(); ++r) {
+            std::vector<std::string>& row = rows.emplace_back();
+            for (std::int32_t c = 0; c < grid.ColumnCount(); ++c)
+                row.push_back(grid.Cell(c, r));
+        }
+        return rows;
+    }
+    static std::vector<std::string> EmptyRow(const TStringGrid& grid) {
+        return std::vector<std::string>(static_cast<std::size_t>(grid.ColumnCount()));
+    }
+};
+
+TEST_F(RankAnalysisTest, WorkedExampleCellByCell) {
+    Listed("V", 5);
+    Listed("W", 9);
+    Listed("X", 5);
+    Listed("Y", 0);
+    Listed("Z", 9);
+    for (const char* id : {"W", "Z", "V", "X"})
+        InSalesOrder(id);
+
+    Analyse();
+
+    EXPECT_THAT(SortedIds(), ElementsAre("W", "Z", "X", "V", "Y"));
+    for (std::size_t p = 0; p < Lists.SalesSortedList.size(); ++p) {
+        EXPECT_EQ(Lists.SalesSortedList[p].SalesRank, static_cast<std::int32_t>(p + 1));
+        EXPECT_EQ(Lists.SalesSortedList[p].Gap, 0);
+    }
+    for (const TItemInfo& item : Lists.DefaultList)
+        EXPECT_EQ(item.SalesRank, 0); // the analysis works on its own copies
+
+    const Table demotedRows = {{"1", "tY", "0", "pY", "Y"}, EmptyRow(sgData2)};
+    EXPECT_EQ(Rows(sgData2), demotedRows);
+
+    const std::string normal = Gbk("重要宝贝权值正常");
+    const std::string demoted = Gbk("重要宝贝被隐性降权");
+    const Table rankingRows = {
+        {"1", "tV", "5", "pV", "1", "4", "3", normal, "V"},
+        {"2", "tX", "5", "pX", "3", "3", "0", normal, "X"},
+        {"3", "tW", "9", "pW", "2", "1", "-1", demoted, "W"},
+        {"4", "tZ", "9", "pZ", "5", "2", "-3", demoted, "Z"},
+        EmptyRow(sgData3),
+    };
+    EXPECT_EQ(Rows(sgData3), rankingRows);
+
+    // The end of the run then orders by sales, highest first; the running
+    // numbers stay where they are.
+    TSortGrid::SortColumn(sgData3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
+    std::vector<std::string> ids, numbers;
+    for (const std::vector<std::string>& row : Rows(sgData3)) {
+        numbers.push_back(row[ranking::kNumber]);
+        ids.push_back(row[ranking::kId]);
+    }
+    EXPECT_THAT(ids, ElementsAre("W", "Z", "V", "X", ""));
+    EXPECT_THAT(numbers, ElementsAre("1", "2", "3", "4", ""));
+}
+
+TEST_F(RankAnalysisTest, EmptyListsGiveTheNoticeWithZero) {
+    Lists.SalesSortedList.push_back({"old", "", "", 1, 1, 1, 0}); // a previous run's
+    InSalesOrder("elsewhere");
+
+    Analyse();
+
+    EXPECT_TRUE(Lists.SalesSortedList.empty());
+    ASSERT_EQ(sgData2.RowCount(), 2);
+    EXPECT_EQ(sgData2.Cell(demoted::kTitle, 1), Gbk("店铺宝贝共0个 ，没有被降权宝贝"));
+    EXPECT_EQ(sgData2.Cell(demoted::kNumber, 1), "");
+    EXPECT_EQ(sgData2.Cell(demoted::kId, 1), "");
+    EXPECT_EQ(Rows(sgData3), Table{EmptyRow(sgData3)});
+}
+
+TEST_F(RankAnalysisTest, NothingDemotedShowsTheNoticeByteForByte) {
+    Listed("a", 3);
+    Listed("b", 1);
+    Listed("c", 2);
+    for (const char* id : {"c", "zz", "a", "b"}) // zz is listed for sale only: no part
+        InSalesOrder(id);
+
+    Analyse();
+
+    const std::string notice = "\xB5\xEA\xC6\xCC\xB1\xA6\xB1\xB4\xB9\xB2" // 店铺宝贝共
+                               "3"
+                               "\xB8\xF6 \xA3\xAC\xC3\xBB\xD3\xD0\xB1\xBB\xBD\xB5\xC8\xA8\xB1\xA6"
+                               "\xB1\xB4"; // 个 ，没有被降权宝贝
+    EXPECT_EQ(notice, Gbk("店铺宝贝共3个 ，没有被降权宝贝"));
+    std::vector<std::string> noticeRow = EmptyRow(sgData2);
+    noticeRow[demoted::kTitle] = notice;
+    EXPECT_EQ(Rows(sgData2), Table{noticeRow});
+    EXPECT_EQ(sgData3.RowCount(), 5);
+}
+
+TEST_F(RankAnalysisTest, EmptySalesOrderDemotesEverythingInSalesOrder) {
+    Listed("a", 1);
+    Listed("b", 7);
+    Listed("c", 4);
+
+    Analyse();
+
+    const Table demotedRows = {{"1", "tb", "7", "pb", "b"},
+                               {"2", "tc", "4", "pc", "c"},
+                               {"3", "ta", "1", "pa", "a"},
+                               EmptyRow(sgData2)};
+    EXPECT_EQ(Rows(sgData2), demotedRows);
+    EXPECT_EQ(Rows(sgData3), Table{EmptyRow(sgData3)});
+}
+
+TEST_F(RankAnalysisTest, EqualSalesFollowTheExchangeSort) {
+    struct Case {
+        std::vector<std::pair<std::string, std::int32_t>> items;
+        std::vector<std::string> sorted;
+    };
+    const std::vector<Case> cases = {
+        {{{"X", 1}, {"Y", 1}, {"Z", 2}}, {"Z", "Y", "X"}},
+        {{{"X", 2}, {"Y", 2}, {"Z", 1}}, {"X", "Y", "Z"}},
+        {{{"A", 0}, {"B", 0}, {"C", 0}, {"D", 0}}, {"A", "B", "C", "D"}},
+        {{{"A", 1}, {"B", 2}, {"C", 2}, {"D", 3}}, {"D", "C", "B", "A"}},
+        {{{"A", -1}, {"B", 0}, {"C", -1}}, {"B", "A", "C"}},
+    };
+    for (const Case& c : cases) {
+        Lists = {};
+        for (const auto& [id, sales] : c.items)
+            Listed(id, sales);
+        SortBySales(Lists);
+        EXPECT_THAT(SortedIds(), ElementsAreArray(c.sorted));
+    }
+}
+
+TEST_F(RankAnalysisTest, VerdictsForSalesRanksUpToTen) {
+    // Sales fall with the rank except that ranks 10 and 11 trade places.
+    for (std::int32_t rank = 1; rank <= 12; ++rank) {
+        const std::int32_t sales = rank == 10 ? 89 : rank == 11 ? 90 : 100 - rank;
+        Listed("i" + std::to_string(rank), sales);
+        InSalesOrder("i" + std::to_string(rank));
+    }
+
+    Analyse();
+
+    const std::string normal = Gbk("重要宝贝权值正常");
+    const std::string demoted = Gbk("重要宝贝被隐性降权");
+    std::map<std::string, std::vector<std::string>> byId;
+    for (const std::vector<std::string>& row : Rows(sgData3))
+        byId[row[ranking::kId]] = row;
+    ASSERT_EQ(byId.size(), 13U); // twelve items and the empty bottom row
+    for (std::int32_t rank = 1; rank <= 9; ++rank)
+        EXPECT_EQ(byId["i" + std::to_string(rank)][ranking::kVerdict], normal) << rank;
+    // Sales rank 10 stands at rank 11: a verdict, and a demoted one.
+    EXPECT_EQ(byId["i11"][ranking::kSalesRank], "10");
+    EXPECT_EQ(byId["i11"][ranking::kVerdict], demoted);
+    // Sales rank 11 and 12: none.
+    EXPECT_EQ(byId["i10"][ranking::kSalesRank], "11");
+    EXPECT_EQ(byId["i10"][ranking::kVerdict], "");
+    EXPECT_EQ(byId["i12"][ranking::kVerdict], "");
+}
+
+TEST_F(RankAnalysisTest, DuplicateAndEmptyIds) {
+    Listed("dup", 50); // demoted twice over
+    Listed("", 40);    // an empty id is always demoted...
+    Listed("keep", 30);
+    Listed("dup", 20);
+    Listed("keep", 10); // ...listed twice in both passes: ranked twice
+    Listed("Keep", 5);  // ids are compared byte for byte
+    Listed("keep ", 4);
+    InSalesOrder(""); // ...even when the sales pass had one too
+    InSalesOrder("keep");
+    InSalesOrder("keep");
+
+    Analyse();
+
+    const Table demotedRows = {
+        {"1", "tdup", "50", "pdup", "dup"},      {"2", "t", "40", "p", ""},
+        {"3", "tdup", "20", "pdup", "dup"},      {"4", "tKeep", "5", "pKeep", "Keep"},
+        {"5", "tkeep ", "4", "pkeep ", "keep "}, EmptyRow(sgData2)};
+    EXPECT_EQ(Rows(sgData2), demotedRows);
+    // Both "keep" rows are ranked; the demoted items still held sales ranks 1
+    // and 2, so only these two verdicts appear.
+    const std::string normal = Gbk("重要宝贝权值正常");
+    const Table rankingRows = {
+        {"1", "tkeep", "30", "pkeep", "3", "3", "0", normal, "keep"},
+        {"2", "tkeep", "10", "pkeep", "5", "5", "0", normal, "keep"},
+        EmptyRow(sgData3),
+    };
+    EXPECT_EQ(Rows(sgData3), rankingRows);
+}
+
+TEST_F(RankAnalysisTest, FindSalesRecordReturnsTheFirstMatchOrAnEmptyRecord) {
+    Lists.SalesOrderList = {{"7", "first"}, {"8", "other"}, {"7", "second"}};
+    EXPECT_EQ(FindSalesRecord(Lists, "7"), (TItemRecordInfo{"7", "first"}));
+    EXPECT_EQ(FindSalesRecord(Lists, "8"), (TItemRecordInfo{"8", "other"}));
+    EXPECT_EQ(FindSalesRecord(Lists, "7 "), TItemRecordInfo{});
+    EXPECT_EQ(FindSalesRecord(Lists, ""), TItemRecordInfo{});
+}
+
+// Counts resets and everything else.
+class ResetCounter : public TStringGridObserver {
+public:
+    int Resets = 0;
+    int Others = 0;
+    void Reset() override { ++Resets; }
+    void CellChanged(std::int32_t, std::int32_t) override { ++Others; }
+    void RowCountChanged(std::int32_t, std::int32_t) override { ++Others; }
+};
+
+TEST_F(RankAnalysisTest, EachTableHearsOneResetPerStep) {
+    for (int i = 0; i < 30; ++i) {
+        Listed(std::to_string(i), i % 7);
+        if (i % 4 != 0)
+            InSalesOrder(std::to_string(i));
+    }
+    ResetCounter demotedView, rankingView;
+    sgData2.AddObserver(&demotedView);
+    sgData3.AddObserver(&rankingView);
+    Analyse();
+    TSortGrid::SortColumn(sgData3, 1, kSortDescending);
+    sgData2.RemoveObserver(&demotedView);
+    sgData3.RemoveObserver(&rankingView);
+    EXPECT_EQ(demotedView.Resets, 1);
+    EXPECT_EQ(demotedView.Others, 0);
+    EXPECT_EQ(rankingView.Resets, 2);
+    EXPECT_EQ(rankingView.Others, 0);
+}
+
+} // namespace
