@@ -15,6 +15,14 @@ PACKAGES=(
   libgmock-dev
   libbenchmark-dev
   clang-format
+  # the window
+  qt6-base-dev
+  libgl-dev
+  fonts-liberation   # metric-compatible Arial
+  fonts-wqy-microhei # Chinese text on a bare machine
+  # GUI tests
+  xvfb
+  xauth
 )
 
 missing=()

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "StringGrid.h"
+
+#include <QAbstractTableModel>
+
+namespace korvane {
+
+// Shows an engine string grid to Qt's views. Grid row 0 and column 0 are the
+// fixed cells: they become the horizontal and vertical header texts, so the
+// model's own rows and columns are the grid's normal cells, shifted by one.
+class TGridModel final : public QAbstractTableModel, private TStringGridObserver {
+    Q_OBJECT
+public:
+    explicit TGridModel(TStringGrid& grid, QObject* parent = nullptr);
+    ~TGridModel() override;
+
+    TStringGrid& Grid() const { return Source; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+signals:
+    // Grid column widths changed (or the grid was reset): the view re-reads them.
+    void ColumnWidthsChanged();
+
+private:
+    void CellChanged(std::int32_t column, std::int32_t row) override;
+    void RowCountAboutToChange(std::int32_t oldCount, std::int32_t newCount) override;
+    void RowCountChanged(std::int32_t oldCount, std::int32_t newCount) override;
+    void ColumnCountAboutToChange(std::int32_t oldCount, std::int32_t newCount) override;
+    void ColumnCountChanged(std::int32_t oldCount, std::int32_t newCount) override;
+    void ColumnWidthChanged(std::int32_t column) override;
+    void AboutToReset() override;
+    void Reset() override;
+
+    TStringGrid& Source;
+};
+
+} // namespace korvane

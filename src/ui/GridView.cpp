@@ -1,0 +1,185 @@
+#include "GridView.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace korvane {
+
+namespace {
+
+// Draws a cell as the table does, then lets the window's hook draw over it.
+class THookDelegate final : public QStyledItemDelegate {
+public:
+    explicit THookDelegate(TGridView* view) : QStyledItemDelegate(view), View(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain = option;
+        plain.state &= ~QStyle::State_HasFocus; // no focus frame over the text
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (View->DrawCellHook()) {
+            painter->save();
+            View->DrawCellHook()(*painter, index.column() + 1, index.row() + 1, option.rect,
+                                 option);
+            painter->restore();
+        }
+    }
+
+private:
+    TGridView* View;
+};
+
+QFont TableFont(bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(14);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+TGridView::TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent)
+    : QTableView(parent), Model(new TGridModel(grid, this)) {
+    setModel(Model);
+    setItemDelegate(new THookDelegate(this));
+    setFont(TableFont(false));
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(ContiguousSelection);
+    setSelectionBehavior(SelectItems);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setStyleSheet(QStringLiteral("QTableView { gridline-color: rgb(212, 212, 212); "
+                                 "background: white; color: black; "
+                                 "selection-color: white; }"));
+
+    QHeaderView* top = horizontalHeader();
+    top->setFont(TableFont(true));
+    top->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    top->setFixedHeight(TStringGrid::kRowHeight);
+    top->setMinimumSectionSize(0);
+    top->setHighlightSections(false);
+    top->setSectionResizeMode(userResizesColumns ? QHeaderView::Interactive : QHeaderView::Fixed);
+    top->setStretchLastSection(false);
+    // Presses on the header row sort; they never move the selection.
+    top->setSectionsClickable(true);
+    disconnect(top, &QHeaderView::sectionPressed, this, &QTableView::selectColumn);
+    disconnect(top, SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
+    connect(top, &QHeaderView::sectionPressed, this,
+            [this](int logical) { emit HeaderPressed(logical + 1); });
+    connect(top, &QHeaderView::sectionDoubleClicked, this, [this](int logical) {
+        // The second press of a double click: the double click acts first.
+        emit DoubleClicked();
+        emit HeaderPressed(logical + 1);
+    });
+
+    QHeaderView* left = verticalHeader();
+    left->setFont(TableFont(true));
+    left->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    left->setSectionResizeMode(QHeaderView::Fixed);
+    left->setMinimumSectionSize(TStringGrid::kRowHeight);
+    left->setDefaultSectionSize(TStringGrid::kRowHeight);
+    left->setSectionsClickable(false);
+    connect(left, &QHeaderView::sectionDoubleClicked, this, [this] { emit DoubleClicked(); });
+
+    connect(Model, &TGridModel::ColumnWidthsChanged, this, &TGridView::ApplyColumnWidths);
+    connect(Model, &QAbstractItemModel::modelAboutToBeReset, this, &TGridView::RememberSelection);
+    connect(Model, &QAbstractItemModel::modelReset, this, &TGridView::RestoreSelection);
+    ApplyColumnWidths();
+    if (Model->rowCount() > 0 && Model->columnCount() > 0)
+        setCurrentIndex(Model->index(0, 0));
+}
+
+void TGridView::ApplyColumnWidths() {
+    const TStringGrid& grid = Grid();
+    verticalHeader()->setFixedWidth(grid.ColumnWidth(0));
+    verticalHeader()->setVisible(grid.ColumnWidth(0) > 0);
+    for (int c = 1; c < grid.ColumnCount(); ++c) {
+        const int width = grid.ColumnWidth(c);
+        setColumnHidden(c - 1, width == 0);
+        if (width > 0)
+            horizontalHeader()->resizeSection(c - 1, width);
+    }
+}
+
+int TGridView::SelectionTopRow() const {
+    int top = -1;
+    if (selectionModel()) {
+        for (const QItemSelectionRange& range : selectionModel()->selection())
+            if (top < 0 || range.top() < top)
+                top = range.top();
+    }
+    if (top < 0)
+        top = currentIndex().isValid() ? currentIndex().row() : 0;
+    return top + 1;
+}
+
+void TGridView::RememberSelection() {
+    SavedCurrentRow = currentIndex().isValid() ? currentIndex().row() : 0;
+    SavedCurrentColumn = currentIndex().isValid() ? currentIndex().column() : 0;
+    SavedSelection = {};
+    if (selectionModel()) {
+        for (const QItemSelectionRange& range : selectionModel()->selection())
+            SavedSelection |=
+                QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
+    }
+}
+
+void TGridView::RestoreSelection() {
+    // The selection keeps its row numbers through a sort or a clear, clamped
+    // to what is left, as the table's own current cell would be.
+    const int rows = Model->rowCount();
+    const int columns = Model->columnCount();
+    if (rows == 0 || columns == 0)
+        return;
+    const auto clampRow = [rows](int r) { return std::clamp(r, 0, rows - 1); };
+    const auto clampColumn = [columns](int c) { return std::clamp(c, 0, columns - 1); };
+    const QModelIndex current =
+        Model->index(clampRow(SavedCurrentRow), clampColumn(SavedCurrentColumn));
+    selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+    if (SavedSelection.isValid()) {
+        const QItemSelection selection(
+            Model->index(clampRow(SavedSelection.top()), clampColumn(SavedSelection.left())),
+            Model->index(clampRow(SavedSelection.bottom()), clampColumn(SavedSelection.right())));
+        selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    } else {
+        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+    }
+}
+
+void TGridView::AttachScrollBars(QScrollBar* horizontal, QScrollBar* vertical) {
+    SyncBar(horizontalScrollBar(), horizontal);
+    SyncBar(verticalScrollBar(), vertical);
+}
+
+void TGridView::SyncBar(QScrollBar* inner, QScrollBar* outer) {
+    outer->hide();
+    const auto follow = [inner, outer] {
+        outer->setRange(inner->minimum(), inner->maximum());
+        outer->setPageStep(inner->pageStep());
+        outer->setSingleStep(inner->singleStep());
+        outer->setValue(inner->value());
+        outer->setVisible(inner->maximum() > inner->minimum());
+    };
+    connect(inner, &QScrollBar::rangeChanged, outer, follow);
+    connect(inner, &QScrollBar::valueChanged, outer, &QScrollBar::setValue);
+    connect(outer, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
+    follow();
+}
+
+void TGridView::SetDrawCellHook(TDrawCellHook hook) {
+    Hook = std::move(hook);
+    viewport()->update();
+}
+
+void TGridView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    emit DoubleClicked();
+}
+
+} // namespace korvane

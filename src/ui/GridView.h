@@ -1,0 +1,60 @@
+#pragma once
+
+#include "GridModel.h"
+
+#include <QTableView>
+
+#include <functional>
+
+class QScrollBar;
+
+namespace korvane {
+
+// A result table on screen: an engine string grid with its fixed header row
+// and column, 20-pixel rows, light grey lines, and scroll bars of its own that
+// the window places and that show only while rows or columns do not fit.
+class TGridView : public QTableView {
+    Q_OBJECT
+public:
+    // Runs after the view has drawn a normal cell: grid column and row, and
+    // the cell's rectangle in viewport coordinates.
+    using TDrawCellHook =
+        std::function<void(QPainter& painter, int column, int row, const QRect& rect,
+                           const QStyleOptionViewItem& option)>;
+
+    TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent);
+
+    TStringGrid& Grid() const { return Model->Grid(); }
+
+    // The grid row at the top of the selection (1 when nothing is selected,
+    // as a fresh table has its first normal cell current).
+    int SelectionTopRow() const;
+
+    // Takes over two scroll bars placed beside the view.
+    void AttachScrollBars(QScrollBar* horizontal, QScrollBar* vertical);
+    void SetDrawCellHook(TDrawCellHook hook);
+    const TDrawCellHook& DrawCellHook() const { return Hook; }
+
+signals:
+    // A double click anywhere in the table, headers included.
+    void DoubleClicked();
+    // A left press on the header row, not on a column border.
+    void HeaderPressed(int gridColumn);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void ApplyColumnWidths();
+    void RememberSelection();
+    void RestoreSelection();
+    void SyncBar(QScrollBar* inner, QScrollBar* outer);
+
+    TGridModel* Model;
+    TDrawCellHook Hook;
+    QRect SavedSelection; // in model coordinates
+    int SavedCurrentRow = 0;
+    int SavedCurrentColumn = 0;
+};
+
+} // namespace korvane

@@ -1,0 +1,265 @@
+#include "Main.h"
+
+#include "AppIcon.h"
+#include "GbkCodec.h"
+#include "GridView.h"
+#include "LinkLabel.h"
+#include "MyUtils.h"
+#include "ResultTables.h"
+#include "ResultTexts.h"
+#include "SortChoice.h"
+#include "SortGrid.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyleOptionViewItem>
+#include <QTabWidget>
+
+namespace korvane {
+
+namespace {
+
+QString Text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+QFont WindowFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(14);
+    return font;
+}
+
+template <typename Widget, typename... Args>
+Widget* Make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
+    auto* widget = new Widget(std::forward<Args>(args)..., parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+} // namespace
+
+TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings)) {
+    if (Settings.Desktop == nullptr)
+        OwnDesktop = std::make_unique<TSystemDesktop>();
+    Desktop = Settings.Desktop != nullptr ? Settings.Desktop : OwnDesktop.get();
+
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(Text(publisher::kAppTitle));
+    setWindowIcon(MakeAppIcon());
+    setFont(WindowFont());
+    CreateControls();
+    setMinimumSize(kClientWidth, kClientHeight);
+    resize(kClientWidth, kClientHeight);
+    move(204, 175);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    // The views read the grids, which are members and die before the base
+    // class would delete its children.
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
+}
+
+void TMainForm::CreateControls() {
+    labID = Make<QLabel>(this, "labID", {8, 8, 47, 13}, Text("卖家ID："));
+    txtID = Make<QLineEdit>(this, "txtID", {56, 8, 201, 18});
+    txtID->setMaxLength(32767 * 1024); // no practical limit on the nick
+    btnSearch = Make<QPushButton>(this, "btnSearch", {264, 8, 75, 25}, Text("探测"));
+    connect(btnSearch, &QPushButton::clicked, this, &TMainForm::btnSearchClick);
+
+    MainPage = Make<QTabWidget>(this, "MainPage", {8, 40, 993, 545});
+    QWidget* tabs[6];
+    const char* captions[6] = {
+        " 所有宝贝",    "降权宝贝",        "宝贝权重排行榜（隐形降权）", publisher::kShopCaption,
+        "隐形降权说明", "Ostrevan软件列表"};
+    for (int i = 0; i < 6; ++i) {
+        tabs[i] = new QWidget;
+        tabs[i]->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
+        MainPage->addTab(tabs[i], Text(captions[i]));
+    }
+
+    sgData1 = Make<TGridView>(tabs[0], "sgData1", {8, 8, 977, 513}, Data1, false);
+    sgData1HSB = Make<QScrollBar>(tabs[0], "sgData1HSB", {16, 488, 200, 19}, Qt::Horizontal);
+    sgData1VSB = Make<QScrollBar>(tabs[0], "sgData1VSB", {960, 8, 19, 200}, Qt::Vertical);
+    ADPanel1 = CreatePublisherPanel(tabs[0], "ADPanel1");
+
+    sgData2 = Make<TGridView>(tabs[1], "sgData2", {8, 8, 977, 513}, Data2, false);
+    sgData2HSB = Make<QScrollBar>(tabs[1], "sgData2HSB", {8, 480, 200, 19}, Qt::Horizontal);
+    sgData2VSB = Make<QScrollBar>(tabs[1], "sgData2VSB", {960, 8, 19, 200}, Qt::Vertical);
+    ADPanel2 = CreatePublisherPanel(tabs[1], "ADPanel2");
+
+    cbSort = Make<QComboBox>(tabs[2], "cbSort", {8, 8, 161, 20});
+    for (const TSortChoice& choice : kSortChoices)
+        cbSort->addItem(FromGbk(choice.Text));
+    cbSort->setCurrentIndex(static_cast<int>(kInitialSortChoice));
+    btnSort = Make<QPushButton>(tabs[2], "btnSort", {176, 8, 75, 25}, Text("确定"));
+    connect(btnSort, &QPushButton::clicked, this, &TMainForm::btnSortClick);
+    sgData3 = Make<TGridView>(tabs[2], "sgData3", {8, 40, 977, 481}, Data3, true);
+    sgData3HSB = Make<QScrollBar>(tabs[2], "sgData3HSB", {8, 496, 200, 19}, Qt::Horizontal);
+    sgData3VSB = Make<QScrollBar>(tabs[2], "sgData3VSB", {968, 40, 19, 200}, Qt::Vertical);
+
+    adweb = Make<QWidget>(tabs[3], "adweb", {-128, -112, 993, 529});
+    noteweb = Make<QWidget>(tabs[4], "noteweb", {0, 0, 977, 513});
+    softweb = Make<QWidget>(tabs[5], "softweb", {0, 0, 300, 150});
+
+    sgData1->AttachScrollBars(sgData1HSB, sgData1VSB);
+    sgData2->AttachScrollBars(sgData2HSB, sgData2VSB);
+    sgData3->AttachScrollBars(sgData3HSB, sgData3VSB);
+    connect(sgData1, &TGridView::DoubleClicked, this, &TMainForm::sgData1DblClick);
+    connect(sgData2, &TGridView::DoubleClicked, this, &TMainForm::sgData2DblClick);
+    connect(sgData3, &TGridView::DoubleClicked, this, &TMainForm::sgData3DblClick);
+    connect(sgData3, &TGridView::HeaderPressed, this,
+            [this](int column) { sgData3MouseDown(Qt::LeftButton, column, 0); });
+    sgData3->SetDrawCellHook([this](QPainter& painter, int column, int row, const QRect& rect,
+                                    const QStyleOptionViewItem& option) {
+        sgData3DrawCell(painter, column, row, rect, option);
+    });
+
+    StatusBar = Make<QWidget>(this, "StatusBar", {0, kClientHeight - 21, kClientWidth, 21});
+    sbar = Make<QLabel>(StatusBar, "sbar", {0, 1, 753, 21});
+    sbar->setFrameShape(QFrame::Panel);
+    sbar->setFrameShadow(QFrame::Sunken);
+    labCP = new TLinkLabel(Text(publisher::kCopyrightText), Text(publisher::kCopyrightUrl),
+                           *Desktop, StatusBar);
+    labCP->setObjectName(QStringLiteral("labCP"));
+    labCP->setGeometry(760, 3, 249, 17);
+
+    setTabOrder(txtID, btnSearch);
+    setTabOrder(btnSearch, MainPage);
+}
+
+QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
+    auto* panel = Make<QFrame>(parent, name, {680, 8, 297, 481});
+    panel->setFrameShape(QFrame::Box);
+    panel->setFrameShadow(QFrame::Sunken);
+    int top = 16;
+    for (const publisher::PanelLink& link : publisher::kPanelLinks) {
+        auto* caption = new QLabel(Text(link.Caption), panel);
+        caption->setGeometry(8, top, 84, 13 + 4);
+        auto* label = new TLinkLabel(Text(link.Text), Text(link.Url), *Desktop, panel);
+        label->setGeometry(104, top, 129, 17);
+        top += 24;
+    }
+    auto* contact = new QLabel(Text(publisher::kContactCaption), panel);
+    contact->setGeometry(8, 96, 76, 13 + 4);
+    auto* number = new QLineEdit(Text(publisher::kContactNumber), panel);
+    number->setGeometry(80, 95, 65, 18);
+    number->setReadOnly(true);
+    auto* note = new QLabel(Text(publisher::kContactNote), panel);
+    note->setGeometry(140, 96, 156, 13 + 4);
+    return panel;
+}
+
+void TMainForm::FormCreate() {
+    CheckForNewVersion();
+    MainPage->setCurrentIndex(0);
+    SetUpResultTables(Data1, Data2, Data3);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TMainForm::FormResize() {
+    const int W = width() + kFrameWidth;
+    const int H = height() + kFrameHeight;
+
+    MainPage->resize(W - 20, H - 95);
+    const int pw = MainPage->width();
+    const int ph = MainPage->height();
+
+    // A table's own scroll bars lie over its rightmost and bottom 16 pixels.
+    const auto placeBars = [](TGridView* table, QScrollBar* hsb, QScrollBar* vsb) {
+        const QRect t = table->geometry();
+        vsb->setGeometry(t.left() + t.width() - 16, t.top(), vsb->width(), t.height());
+        hsb->setGeometry(t.left(), t.top() + t.height() - 16, t.width() - 16, hsb->height());
+    };
+    sgData1->resize(pw - 320, ph - 40);
+    placeBars(sgData1, sgData1HSB, sgData1VSB);
+    ADPanel1->move(sgData1->x() + sgData1->width() + 5, ADPanel1->y());
+    sgData2->resize(pw - 320, ph - 40);
+    placeBars(sgData2, sgData2HSB, sgData2VSB);
+    ADPanel2->move(sgData1->x() + sgData1->width() + 5, ADPanel2->y());
+    sgData3->resize(pw - 20, ph - 70);
+    placeBars(sgData3, sgData3HSB, sgData3VSB);
+    for (QWidget* pane : {adweb, noteweb, softweb})
+        pane->setGeometry(-1, -1, pw + 20, ph + 20);
+
+    StatusBar->setGeometry(0, height() - StatusBar->height(), width(), StatusBar->height());
+    sbar->resize(W - 300, sbar->height());
+    labCP->move(sbar->width() + 10, labCP->y());
+}
+
+void TMainForm::CheckForNewVersion() {}
+
+void TMainForm::btnSearchClick() {
+    if (!btnSearch->isEnabled())
+        return;
+}
+
+std::string TMainForm::NickText() const {
+    return ToGbk(txtID->text());
+}
+
+void TMainForm::OpenItemPage(const TGridView& view, int idColumn) {
+    const std::string& id = view.Grid().Cell(idColumn, view.SelectionTopRow());
+    if (id.empty())
+        return;
+    // The id goes into the address as it is, unencoded.
+    const QString url = QStringLiteral("http://") + QString::fromStdString(Settings.ItemPageHost) +
+                        QStringLiteral("/item.htm?id=") + FromGbk(id);
+    Desktop->OpenUrl(url, TDesktopServices::TShowMode::Normal);
+}
+
+void TMainForm::sgData1DblClick() {
+    OpenItemPage(*sgData1, allitems::kId);
+}
+void TMainForm::sgData2DblClick() {
+    OpenItemPage(*sgData2, demoted::kId);
+}
+void TMainForm::sgData3DblClick() {
+    OpenItemPage(*sgData3, ranking::kId);
+}
+
+void TMainForm::sgData3MouseDown(Qt::MouseButton button, int column, int row) {
+    if (button != Qt::LeftButton || row != 0 || !btnSearch->isEnabled())
+        return;
+    TSortGrid::SortColumn(Data3, column - 1, kSortToggle);
+}
+
+void TMainForm::btnSortClick() {
+    if (!btnSearch->isEnabled())
+        return;
+    ApplySortChoice(Data3, cbSort->currentIndex());
+}
+
+void TMainForm::sgData3DrawCell(QPainter& painter, int column, int row, const QRect& rect,
+                                const QStyleOptionViewItem& option) {
+    if (column != ranking::kVerdict || row <= 0)
+        return;
+    const std::string& verdict = Data3.Cell(column, row);
+    if (ContainsMarker(verdict, texts::kNormalMark))
+        return;
+    // Any other verdict is a warning: red, underlined, over the table's own text.
+    const bool selected = option.state & QStyle::State_Selected;
+    painter.setClipRect(rect);
+    painter.fillRect(rect, selected ? option.palette.highlight() : QBrush(Qt::white));
+    QFont font = sgData3->font();
+    font.setBold(false);
+    font.setItalic(false);
+    font.setUnderline(true);
+    painter.setFont(font);
+    painter.setPen(QColor(255, 0, 0));
+    painter.drawText(QRect(rect.left() + 2, rect.top() + 2, rect.width() - 2, rect.height() - 2),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, FromGbk(verdict));
+}
+
+} // namespace korvane

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "DesktopServices.h"
+#include "ListingUrls.h"
+#include "Publisher.h"
+
+#include <string>
+
+namespace korvane {
+
+// Everything the window talks to, with the built-in defaults of the shipped
+// program; tests point these at loopback servers and recorders.
+struct TMainFormSettings {
+    std::string SearchHost{kMarketplaceSearchHost};
+    std::string ItemPageHost{"item.taobao.com"};
+    std::string VersionUrl{publisher::kVersionUrl};
+    std::string DownloadUrl{publisher::kDownloadUrl};
+    std::string HomeUrl{publisher::kHomeUrl};
+    std::string DemotionNoteUrl{publisher::kDemotionNoteUrl};
+    std::string SoftwareListUrl{publisher::kSoftwareListUrl};
+    // Null: the real desktop.
+    TDesktopServices* Desktop = nullptr;
+};
+
+} // namespace korvane

@@ -1,0 +1,149 @@
+#include "Main.h"
+
+#include "GbkText.h"
+#include "GridView.h"
+#include "RecordingDesktop.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TMainFormSettings settings;
+        settings.VersionUrl = ""; // no version check in these tests
+        settings.Desktop = &Desktop;
+        Form = std::make_unique<TMainForm>(settings);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    }
+
+    template <typename T> T* Find(const char* name) const {
+        T* widget = Form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QRect Geometry(const char* name) const { return Find<QWidget>(name)->geometry(); }
+
+    test::TRecordingDesktop Desktop;
+    std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(MainFormTest, ControlsAtTheirPlaces) {
+    EXPECT_EQ(Form->windowTitle(), QString::fromUtf8("Ostrevan隐形降权探测软件"));
+    EXPECT_EQ(Form->size(), QSize(1009, 615));
+    EXPECT_EQ(Geometry("txtID"), QRect(56, 8, 201, 18));
+    EXPECT_EQ(Geometry("btnSearch"), QRect(264, 8, 75, 25));
+    EXPECT_EQ(Find<QPushButton>("btnSearch")->text(), QString::fromUtf8("探测"));
+    EXPECT_EQ(Geometry("MainPage").topLeft(), QPoint(8, 40));
+    EXPECT_EQ(Geometry("cbSort"), QRect(8, 8, 161, 20));
+    EXPECT_EQ(Geometry("btnSort"), QRect(176, 8, 75, 25));
+    EXPECT_EQ(Find<QPushButton>("btnSort")->text(), QString::fromUtf8("确定"));
+    EXPECT_EQ(Find<QLabel>("sbar")->text(), QString());
+
+    auto* tabs = Find<QTabWidget>("MainPage");
+    const QStringList captions = {" 所有宝贝",    "降权宝贝",     "宝贝权重排行榜（隐形降权）",
+                                  "Ostrevan网店", "隐形降权说明", "Ostrevan软件列表"};
+    ASSERT_EQ(tabs->count(), 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(tabs->tabText(i), captions[i]);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+
+    auto* sort = Find<QComboBox>("cbSort");
+    ASSERT_EQ(sort->count(), 3);
+    EXPECT_EQ(sort->itemText(0), QString::fromUtf8("权重从高到低排列"));
+    EXPECT_EQ(sort->itemText(1), QString::fromUtf8("权重从低到高排列"));
+    EXPECT_EQ(sort->itemText(2), QString::fromUtf8("店铺主打宝贝权重"));
+    EXPECT_EQ(sort->currentIndex(), 2);
+    EXPECT_FALSE(sort->isEditable());
+
+    // Keyboard order: nick, button, tabs.
+    EXPECT_EQ(Find<QWidget>("txtID")->nextInFocusChain(), Find<QWidget>("btnSearch"));
+}
+
+struct LayoutCase {
+    QSize client;
+    std::vector<std::pair<const char*, QRect>> expected;
+};
+
+TEST_F(MainFormTest, LayoutRuleAtMinimumAndLargerSizes) {
+    const std::vector<LayoutCase> cases = {
+        {{1009, 615},
+         {{"MainPage", {8, 40, 1005, 558}},
+          {"sgData1", {8, 8, 685, 518}},
+          {"sgData1VSB", {677, 8, 19, 518}},
+          {"sgData1HSB", {8, 510, 669, 19}},
+          {"ADPanel1", {698, 8, 297, 481}},
+          {"sgData2", {8, 8, 685, 518}},
+          {"sgData2VSB", {677, 8, 19, 518}},
+          {"sgData2HSB", {8, 510, 669, 19}},
+          {"ADPanel2", {698, 8, 297, 481}},
+          {"sgData3", {8, 40, 985, 488}},
+          {"sgData3VSB", {977, 40, 19, 488}},
+          {"sgData3HSB", {8, 512, 969, 19}},
+          {"adweb", {-1, -1, 1025, 578}},
+          {"noteweb", {-1, -1, 1025, 578}},
+          {"softweb", {-1, -1, 1025, 578}},
+          {"sbar", {0, 1, 725, 21}},
+          {"labCP", {735, 3, 249, 17}}}},
+        // W = 1416, H = 938
+        {{1400, 900},
+         {{"MainPage", {8, 40, 1396, 843}},
+          {"sgData1", {8, 8, 1076, 803}},
+          {"sgData1VSB", {1068, 8, 19, 803}},
+          {"sgData1HSB", {8, 795, 1060, 19}},
+          {"ADPanel1", {1089, 8, 297, 481}},
+          {"ADPanel2", {1089, 8, 297, 481}},
+          {"sgData3", {8, 40, 1376, 773}},
+          {"sgData3HSB", {8, 797, 1360, 19}},
+          {"softweb", {-1, -1, 1416, 863}},
+          {"sbar", {0, 1, 1116, 21}},
+          {"labCP", {1126, 3, 249, 17}}}},
+    };
+    for (const LayoutCase& c : cases) {
+        SCOPED_TRACE(QString("%1x%2").arg(c.client.width()).arg(c.client.height()).toStdString());
+        Form->resize(c.client);
+        QCoreApplication::processEvents();
+        for (const auto& [name, rect] : c.expected)
+            EXPECT_EQ(Geometry(name), rect) << name;
+    }
+}
+
+TEST_F(MainFormTest, CannotBeMadeSmallerThanTheMinimum) {
+    Form->resize(600, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form->size(), QSize(1009, 615));
+    EXPECT_EQ(Geometry("sbar").width(), 725);
+}
+
+TEST_F(MainFormTest, TypedNickReachesTheEngineAsGbk) {
+    auto* nick = Find<QLineEdit>("txtID");
+    nick->setFocus();
+    // Chinese arrives as committed text, the way an input method sends it.
+    QKeyEvent chinese(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("小店"));
+    QApplication::sendEvent(nick, &chinese);
+    QTest::keyClicks(nick, " a-1");
+    EXPECT_EQ(Form->NickText(), test::Gbk("小店 a-1"));
+}
+
+TEST_F(MainFormTest, StatusBarLinkOpensThePublisherSite) {
+    QTest::mouseClick(Find<QWidget>("labCP"), Qt::LeftButton);
+    ASSERT_EQ(Desktop.Opened.size(), 1u);
+    EXPECT_EQ(Desktop.Opened[0].Url, QString("http://www.ostrevan.com/"));
+}
+
+} // namespace
