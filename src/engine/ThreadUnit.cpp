@@ -3,11 +3,103 @@
 #include "ListingPage.h"
 #include "MyUtils.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace korvane {
 
+namespace {
+
+// Both waits of the release handshake poll at this pace.
+constexpr std::chrono::milliseconds kRunPollInterval{100};
+
+// Counts the watcher and worker threads alive, so the program can let them
+// end before it exits. Never destroyed: a thread may still be finishing
+// while static objects are torn down.
+class TRunThreadCount {
+public:
+    static TRunThreadCount& Instance() {
+        static auto* count = new TRunThreadCount;
+        return *count;
+    }
+    void Enter() {
+        std::lock_guard lock(Mutex);
+        ++Live;
+    }
+    void Leave() {
+        std::lock_guard lock(Mutex);
+        if (--Live == 0)
+            AllGone.notify_all();
+    }
+    bool WaitForNone(std::chrono::milliseconds limit) {
+        std::unique_lock lock(Mutex);
+        return AllGone.wait_for(lock, limit, [this] { return Live == 0; });
+    }
+
+private:
+    std::mutex Mutex;
+    std::condition_variable AllGone;
+    int Live = 0;
+};
+
+} // namespace
+
 TRunThread::TRunThread(TRunOperations ops) : Ops(std::move(ops)) {}
+
+void TRunThread::StartRun(TRunOperations ops) {
+    TRunThreadCount::Instance().Enter();
+    std::thread(&TRunThread::WatchRun, std::move(ops)).detach();
+}
+
+bool TRunThread::WaitForRunThreads(std::chrono::milliseconds limit) {
+    return TRunThreadCount::Instance().WaitForNone(limit);
+}
+
+void TRunThread::WatchRun(TRunOperations ops) {
+    // The worker frees itself once released, so the watcher never owns it.
+    auto* worker = new TRunThread(std::move(ops));
+    TRunThreadCount::Instance().Enter();
+    std::thread([worker] {
+        worker->RunSearch();
+        delete worker;
+        TRunThreadCount::Instance().Leave();
+    }).detach();
+
+    while (worker->SearchDone.load() != 1)
+        std::this_thread::sleep_for(kRunPollInterval);
+    worker->Watched.store(0);
+    // From here on the worker may be gone: never touch it again.
+    TRunThreadCount::Instance().Leave();
+}
+
+void TRunThread::RunSearch() {
+    Watched.store(1);
+    SearchDone.store(0);
+    // Only an exhausted resource, or the window going away, throws out of
+    // the crawl or a hand-over. The run still ends for the user: what was
+    // read is analysed if that can be done, and the button comes back.
+    try {
+        CrawlListings();
+    } catch (...) {
+    }
+    try {
+        if (Ops.AnalyseRanks)
+            HandOver(Ops.AnalyseRanks);
+    } catch (...) {
+    }
+    try {
+        if (Ops.FinishRun) {
+            const TRunReport report{SalesOutcome, DefaultOutcome};
+            HandOver([this, &report] { Ops.FinishRun(report); });
+        }
+    } catch (...) {
+    }
+    SearchDone.store(1);
+    while (Watched.load() != 0)
+        std::this_thread::sleep_for(kRunPollInterval);
+}
 
 void TRunThread::CrawlListings() {
     SalesOutcome = RunPass(TPass::Sales);

@@ -4,30 +4,13 @@
 #include "ListingUrls.h"
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 namespace korvane {
-
-// What the crawl is handed by whoever starts a run: the window in the
-// program, recorders and loopback servers in tests.
-struct TRunOperations {
-    // Fetches url into body (empty on entry). It may throw; whatever it left in
-    // body (nothing, or the bytes of a body cut short) is what the crawl reads.
-    std::function<void(const std::string& url, std::string& body)> FetchPage;
-    // The GBK bytes of the nick box, read at the start of each pass.
-    std::function<std::string()> ReadNick;
-    // Runs call on the thread that owns the lists and waits for it to finish.
-    std::function<void(const std::function<void()>& call)> Synchronize;
-    // Writes one default-pass item as the last row of the all-items table.
-    std::function<void(const TItemInfo& item)> AddItemRow;
-    // The lists the hand-overs append to; touched only inside Synchronize.
-    TResultLists* Lists = nullptr;
-    // Set to end the current pass before its next page (the window closing).
-    std::shared_ptr<std::atomic<bool>> StopRequested;
-    std::string SearchHost{kMarketplaceSearchHost};
-};
 
 // A pass ends only when a page carries the end marker; these bound it when
 // fetches keep failing or the marketplace stops sending that marker.
@@ -47,11 +30,55 @@ struct TPassOutcome {
     int LastPage = 0; // number of the last page requested
 };
 
+// How the two passes of a run ended, for the window to tell the user.
+struct TRunReport {
+    TPassOutcome Sales;
+    TPassOutcome Default;
+};
+
+// What the crawl is handed by whoever starts a run: the window in the
+// program, recorders and loopback servers in tests.
+struct TRunOperations {
+    // Fetches url into body (empty on entry). It may throw; whatever it left in
+    // body (nothing, or the bytes of a body cut short) is what the crawl reads.
+    std::function<void(const std::string& url, std::string& body)> FetchPage;
+    // The GBK bytes of the nick box, read at the start of each pass.
+    std::function<std::string()> ReadNick;
+    // Runs call on the thread that owns the lists and waits for it to finish.
+    std::function<void(const std::function<void()>& call)> Synchronize;
+    // Writes one default-pass item as the last row of the all-items table.
+    std::function<void(const TItemInfo& item)> AddItemRow;
+    // The lists the hand-overs append to; touched only inside Synchronize.
+    TResultLists* Lists = nullptr;
+    // Set to end the current pass before its next page (the window closing).
+    std::shared_ptr<std::atomic<bool>> StopRequested;
+    std::string SearchHost{kMarketplaceSearchHost};
+    // The end of a run, each run through Synchronize: the analysis of what
+    // was read, then re-enabling the window.
+    std::function<void()> AnalyseRanks;
+    std::function<void(const TRunReport& report)> FinishRun;
+};
+
 // The detection worker. Its crawl reads the sales-ordered listing and then
-// the default listing, handing every item to the owner thread.
+// the default listing, handing every item to the owner thread; then it has the
+// owner analyse and finish the run.
 class TRunThread {
 public:
+    // A worker whose body runs only when asked (RunSearch, or the crawl alone).
     explicit TRunThread(TRunOperations ops);
+
+    // btnSearch's start of a run: a detached watcher thread that creates the
+    // worker, whose own thread starts at once, and polls it until it is done.
+    // Returns at once.
+    static void StartRun(TRunOperations ops);
+
+    // Blocks until every watcher and worker thread has ended, or the time is
+    // up; true when none is left. The program waits for this on exit.
+    static bool WaitForRunThreads(std::chrono::milliseconds limit);
+
+    // The whole worker body: both passes, the analysis and the end of the
+    // run, then the release handshake with the watcher.
+    void RunSearch();
 
     // Both passes, sales first. Errors of a fetch are swallowed; errors of a
     // hand-over propagate.
@@ -67,11 +94,17 @@ public:
     TPassOutcome SalesOutcome;
     TPassOutcome DefaultOutcome;
 
+    // 1 once the run is over for the user; set by the worker, polled by the watcher.
+    std::atomic<std::int32_t> SearchDone{0};
+    // 1 while the watcher polls the worker; cleared by the watcher to release it.
+    std::atomic<std::int32_t> Watched{0};
+
     // The page step: cuts the items of one page text and hands each over;
     // returns how many there were.
     int ReadPage(TPass pass, std::string_view page);
 
 private:
+    static void WatchRun(TRunOperations ops);
     TPassOutcome RunPass(TPass pass);
     void HandOver(const std::function<void()>& call);
     bool StopRequested() const;

@@ -86,9 +86,9 @@ protected:
         return ops;
     }
 
-    TRunThread Crawl() {
-        TRunThread worker(Operations());
-        worker.CrawlListings();
+    std::unique_ptr<TRunThread> Crawl() {
+        auto worker = std::make_unique<TRunThread>(Operations());
+        worker->CrawlListings();
         return worker;
     }
 
@@ -110,7 +110,7 @@ std::string Page(std::vector<std::string> ids, bool last) {
 TEST_F(CrawlTest, OnePageListingCostsOneFetchPerPass) {
     Shop.Sales[1] = {Page({"1", "2"}, true)};
     Shop.Default[1] = {Page({"2", "1"}, true)};
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
     EXPECT_EQ(Shop.Urls.size(), 2u);
     EXPECT_EQ(Shop.Urls[0], "http://s.taobao.com/search_auction.htm?cat=0&as=1&sort=biz30day&"
@@ -124,8 +124,8 @@ TEST_F(CrawlTest, OnePageListingCostsOneFetchPerPass) {
     EXPECT_EQ(Lists.DefaultList[1], (TItemInfo{"1", "t1", "1.00", 2, 1, 0, 0}));
     EXPECT_EQ(Rows, Lists.DefaultList);
     EXPECT_EQ(SyncCalls, 4);
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
 }
 
 TEST_F(CrawlTest, RanksRunAcrossPagesAndDuplicatesAreKept) {
@@ -133,13 +133,13 @@ TEST_F(CrawlTest, RanksRunAcrossPagesAndDuplicatesAreKept) {
     Shop.Default[1] = {Page({"a", "b", "c"}, false)};
     Shop.Default[2] = {Page({"d", "a"}, false)};
     Shop.Default[3] = {Page({"e"}, true)};
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
     EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("a", "b", "c", "d", "a", "e"));
     for (std::size_t i = 0; i < Lists.DefaultList.size(); ++i)
         EXPECT_EQ(Lists.DefaultList[i].Rank, static_cast<int>(i) + 1);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker.DefaultOutcome.LastPage, 3);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->DefaultOutcome.LastPage, 3);
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 3);
 }
 
@@ -182,22 +182,22 @@ TEST_F(CrawlTest, BodyCutShortIsReadLikeAnyPage) {
     Shop.Sales[1] = {pastSideBar, true};
     // Cut before the side bar: no items, but the end marker still ends the pass.
     Shop.Default[1] = {beforeSideBar, true};
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
     EXPECT_EQ(Lists.SalesOrderList.size(), 2u);
     EXPECT_TRUE(Lists.DefaultList.empty());
     EXPECT_EQ(Shop.Urls.size(), 2u);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
 }
 
 TEST_F(CrawlTest, DefaultPassEndsAtOnceWhenItsFirstFetchFails) {
     // The last page text still holds the sales pass's final page.
     Shop.Sales[1] = {Page({"a"}, true)};
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 1);
     EXPECT_TRUE(Lists.DefaultList.empty());
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
 }
 
 TEST_F(CrawlTest, PageWithoutListBecomesTheLastPageText) {
@@ -206,35 +206,35 @@ TEST_F(CrawlTest, PageWithoutListBecomesTheLastPageText) {
     Shop.Sales[2] = {Page({"a"}, true)};
     // ...and a list marker without any item yields nothing but still ends.
     Shop.Default[1] = {ListingPageBuilder().Last().Build()};
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
     EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
     EXPECT_TRUE(Lists.DefaultList.empty());
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 1);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
 }
 
 TEST_F(CrawlTest, PassEndsAfterFiveEmptyPagesInARow) {
     // Pages 1-4 fail, 5 has an item, 6-10 fail: the bound counts only a run.
     Shop.Sales[5] = {Page({"a"}, false)};
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::NoItems);
-    EXPECT_EQ(worker.SalesOutcome.LastPage, 10);
+    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::NoItems);
+    EXPECT_EQ(worker->SalesOutcome.LastPage, 10);
     EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), 10);
     // The default pass's pages all fail and page 5's text carries no end marker.
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::NoItems);
-    EXPECT_EQ(worker.DefaultOutcome.LastPage, 5);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::NoItems);
+    EXPECT_EQ(worker->DefaultOutcome.LastPage, 5);
 }
 
 TEST_F(CrawlTest, PassEndsAtThePageLimit) {
     for (int page = 1; page <= kMaxPagesPerPass + 1; ++page)
         Shop.Sales[page] = {Page({std::to_string(page)}, false)};
     Shop.Default[1] = {Page({"x"}, true)};
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::PageLimit);
-    EXPECT_EQ(worker.SalesOutcome.LastPage, kMaxPagesPerPass);
+    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::PageLimit);
+    EXPECT_EQ(worker->SalesOutcome.LastPage, kMaxPagesPerPass);
     EXPECT_EQ(Lists.SalesOrderList.size(), static_cast<std::size_t>(kMaxPagesPerPass));
     EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), kMaxPagesPerPass);
     EXPECT_EQ(Lists.DefaultList.size(), 1u);
@@ -247,14 +247,14 @@ TEST_F(CrawlTest, StopEndsBothPassesBeforeTheNextPage) {
         if (call == 3)
             Stop->store(true);
     };
-    const TRunThread worker = Crawl();
+    const auto worker = Crawl();
 
     EXPECT_EQ(Shop.Urls.size(), 3u);
     EXPECT_EQ(Lists.SalesOrderList.size(), 3u); // the page in flight is still read
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(worker.SalesOutcome.LastPage, 3);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(worker.DefaultOutcome.LastPage, 0);
+    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker->SalesOutcome.LastPage, 3);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker->DefaultOutcome.LastPage, 0);
 }
 
 TEST_F(CrawlTest, FieldsOfARealisticPage) {

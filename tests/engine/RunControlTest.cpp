@@ -1,0 +1,188 @@
+#include "ThreadUnit.h"
+
+#include "ListingPageBuilder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
+#include <new>
+#include <thread>
+
+using namespace korvane;
+using korvane::test::ListingPageBuilder;
+using korvane::test::MakeItem;
+using ::testing::ElementsAre;
+
+namespace {
+
+// Stands in for the window's thread: runs the worker's synchronous calls one
+// at a time and hands back what they threw. Closing it makes every later
+// call fail, as a closed window does.
+class OwnerThread {
+public:
+    OwnerThread() : Thread([this] { Loop(); }) {}
+    ~OwnerThread() {
+        Close();
+        Thread.join();
+    }
+
+    void Synchronize(const std::function<void()>& call) {
+        std::packaged_task<void()> task(call);
+        auto done = task.get_future();
+        {
+            std::lock_guard lock(Mutex);
+            if (Closed)
+                throw std::runtime_error("the window is gone");
+            Queue.push_back(std::move(task));
+        }
+        Wake.notify_all();
+        done.get(); // rethrows what the call threw
+    }
+
+    void Close() {
+        std::lock_guard lock(Mutex);
+        Closed = true;
+        Queue.clear(); // a dropped task breaks its promise: the waiter throws
+        Wake.notify_all();
+    }
+
+    std::thread::id Id() const { return Thread.get_id(); }
+
+private:
+    void Loop() {
+        std::unique_lock lock(Mutex);
+        for (;;) {
+            Wake.wait(lock, [this] { return Closed || !Queue.empty(); });
+            if (Queue.empty())
+                return;
+            auto task = std::move(Queue.front());
+            Queue.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+        }
+    }
+
+    std::mutex Mutex;
+    std::condition_variable Wake;
+    std::deque<std::packaged_task<void()>> Queue;
+    bool Closed = false;
+    std::thread Thread;
+};
+
+class RunControlTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // Every run releases its worker and watcher through the handshake.
+        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    }
+
+    TRunOperations Operations() {
+        TRunOperations ops;
+        ops.FetchPage = [this](const std::string& url, std::string& body) {
+            const bool sales = url.find("biz30day") != std::string::npos;
+            ListingPageBuilder page;
+            for (const char* id : sales ? std::vector<const char*>{"a", "b"}
+                                        : std::vector<const char*>{"b", "a", "c"})
+                page.Add(MakeItem(id, id, "1.00", "3"));
+            body = page.Last().Build();
+            if (Fetch)
+                Fetch(url, body);
+        };
+        ops.ReadNick = [] { return std::string("shop"); };
+        ops.Synchronize = [this](const std::function<void()>& call) { Owner.Synchronize(call); };
+        ops.Lists = &Lists;
+        ops.StopRequested = Stop;
+        ops.AddItemRow = [this](const TItemInfo& item) {
+            Log("row " + item.ID);
+            if (AddItemRow)
+                AddItemRow(item);
+        };
+        ops.AnalyseRanks = [this] { Log("analyse"); };
+        ops.FinishRun = [this](const TRunReport& report) {
+            Log("finish");
+            Report = report;
+            Finished.set_value();
+        };
+        return ops;
+    }
+
+    void Log(const std::string& what) {
+        EXPECT_EQ(std::this_thread::get_id(), Owner.Id()) << what << " ran off the owner thread";
+        Calls.push_back(what);
+    }
+
+    void WaitForFinish() {
+        ASSERT_EQ(Finished.get_future().wait_for(std::chrono::seconds(5)),
+                  std::future_status::ready);
+    }
+
+    TResultLists Lists;
+    std::vector<std::string> Calls; // touched on the owner thread only
+    std::function<void(const std::string&, std::string&)> Fetch;
+    std::function<void(const TItemInfo&)> AddItemRow;
+    std::shared_ptr<std::atomic<bool>> Stop = std::make_shared<std::atomic<bool>>(false);
+    std::promise<void> Finished;
+    TRunReport Report;
+    OwnerThread Owner;
+};
+
+TEST_F(RunControlTest, OwnerRunsEveryCallInOrder) {
+    TRunThread::StartRun(Operations());
+    WaitForFinish();
+
+    EXPECT_THAT(Calls, ElementsAre("row b", "row a", "row c", "analyse", "finish"));
+    EXPECT_EQ(Lists.SalesOrderList.size(), 2u);
+    EXPECT_EQ(Lists.DefaultList.size(), 3u);
+    EXPECT_EQ(Report.Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(Report.Default.End, TPassEnd::EndMarker);
+}
+
+TEST_F(RunControlTest, ExhaustedResourceStillEndsTheRunForTheUser) {
+    int rows = 0;
+    AddItemRow = [&rows](const TItemInfo&) {
+        if (++rows == 2)
+            throw std::bad_alloc();
+    };
+    TRunThread::StartRun(Operations());
+    WaitForFinish();
+
+    // What was read before the failure is analysed, and the run finishes.
+    EXPECT_THAT(Calls, ElementsAre("row b", "row a", "analyse", "finish"));
+    EXPECT_EQ(Lists.DefaultList.size(), 2u);
+}
+
+TEST_F(RunControlTest, StopEndsTheCrawlAtThePageInFlight) {
+    Fetch = [this](const std::string&, std::string& body) {
+        Stop->store(true);
+        body = ListingPageBuilder().Add(MakeItem("x", "x", "1", "1")).Build(); // never last
+    };
+    TRunThread::StartRun(Operations());
+    WaitForFinish();
+
+    EXPECT_THAT(Calls, ElementsAre("analyse", "finish"));
+    EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
+    EXPECT_EQ(Report.Sales.End, TPassEnd::Stopped);
+    EXPECT_EQ(Report.Default.End, TPassEnd::Stopped);
+}
+
+TEST_F(RunControlTest, WindowGoneMidRunEndsItsThreads) {
+    std::promise<void> fetched;
+    Fetch = [this, &fetched](const std::string&, std::string&) {
+        Owner.Close();
+        Stop->store(true);
+        fetched.set_value();
+    };
+    TRunThread::StartRun(Operations());
+    ASSERT_EQ(fetched.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
+
+    // No hand-over reaches a closed owner; the threads still end (TearDown).
+    EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    EXPECT_TRUE(Calls.empty());
+}
+
+} // namespace
