@@ -1,6 +1,7 @@
 // Korvane: finds the items a Taobao shop's default ranking quietly pushes down.
 #include "Main.h"
 #include "Publisher.h"
+#include "ThreadUnit.h"
 
 #include <QApplication>
 
@@ -8,7 +9,13 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(korvane::publisher::kAppTitle));
-    korvane::TMainForm form;
-    form.show();
-    return QApplication::exec();
+    int rc = 0;
+    {
+        korvane::TMainForm form;
+        form.show();
+        rc = QApplication::exec();
+    }
+    // Closing the window stopped any run; let its threads end cleanly.
+    korvane::TRunThread::WaitForRunThreads(std::chrono::seconds(2));
+    return rc;
 }

@@ -5,6 +5,8 @@
 #include "GridView.h"
 #include "LinkLabel.h"
 #include "MyUtils.h"
+#include "RankAnalysis.h"
+#include "RunBridge.h"
 #include "ResultTables.h"
 #include "ResultTexts.h"
 #include "SortChoice.h"
@@ -50,6 +52,7 @@ TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings))
         OwnDesktop = std::make_unique<TSystemDesktop>();
     Desktop = Settings.Desktop != nullptr ? Settings.Desktop : OwnDesktop.get();
 
+    Bridge = TRunBridge::Create(this);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(Text(publisher::kAppTitle));
     setWindowIcon(MakeAppIcon());
@@ -62,6 +65,9 @@ TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings))
 }
 
 TMainForm::~TMainForm() {
+    // Runs still going end at their next page and never reach this window.
+    StopRuns->store(true);
+    Bridge->Close();
     // The views read the grids, which are members and die before the base
     // class would delete its children.
     qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
@@ -203,6 +209,65 @@ void TMainForm::CheckForNewVersion() {}
 void TMainForm::btnSearchClick() {
     if (!btnSearch->isEnabled())
         return;
+    Method::ClearGrid(Data1, kEmptyTableRowCount);
+    Method::ClearGrid(Data2, kEmptyTableRowCount);
+    Method::ClearGrid(Data3, kEmptyTableRowCount);
+    sbar->clear();
+    btnSearch->setEnabled(false);
+    ItemLists.DefaultList.clear();
+    ItemLists.SalesOrderList.clear();
+
+    TRunOperations ops;
+    ops.FetchPage = Settings.FetchPage;
+    std::weak_ptr<TRunBridge> bridge = Bridge;
+    ops.Synchronize = [bridge](const std::function<void()>& call) {
+        const auto alive = bridge.lock();
+        if (!alive)
+            throw TRunAborted();
+        alive->Synchronize(call);
+    };
+    // The nick box belongs to this thread: the worker reads it through a call.
+    ops.ReadNick = [this, sync = ops.Synchronize] {
+        std::string nick;
+        sync([this, &nick] { nick = NickText(); });
+        return nick;
+    };
+    ops.AddItemRow = [this](const TItemInfo& item) { AddItemRow(Data1, item); };
+    ops.Lists = &ItemLists;
+    ops.StopRequested = StopRuns;
+    ops.SearchHost = Settings.SearchHost;
+    ops.AnalyseRanks = [this] { AnalyseRanks(); };
+    ops.FinishRun = [this](const TRunReport& report) { FinishRun(report); };
+    TRunThread::StartRun(std::move(ops));
+}
+
+void TMainForm::AnalyseRanks() { korvane::AnalyseRanks(ItemLists, Data2, Data3); }
+
+namespace {
+
+// One short sentence when a pass stopped at a bound instead of the last page.
+QString BoundNotice(const TRunReport& report) {
+    for (const auto& [pass, outcome] : {std::pair{"销量排序", report.Sales},
+                                        std::pair{"默认排序", report.Default}}) {
+        if (outcome.End == TPassEnd::PageLimit)
+            return Text("%1读到第%2页仍未到最后一页，已停止读取，结果可能不完整。")
+                .arg(Text(pass))
+                .arg(outcome.LastPage);
+        if (outcome.End == TPassEnd::NoItems)
+            return Text("%1读到第%2页时已连续%3页没有读到宝贝，已停止读取，结果可能不完整。")
+                .arg(Text(pass))
+                .arg(outcome.LastPage)
+                .arg(kMaxEmptyPagesInRow);
+    }
+    return {};
+}
+
+} // namespace
+
+void TMainForm::FinishRun(const TRunReport& report) {
+    btnSearch->setEnabled(true);
+    TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
+    sbar->setText(BoundNotice(report));
 }
 
 std::string TMainForm::NickText() const {

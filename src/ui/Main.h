@@ -4,6 +4,7 @@
 #include "ItemRecords.h"
 #include "MainFormSettings.h"
 #include "StringGrid.h"
+#include "ThreadUnit.h"
 
 #include <QWidget>
 
@@ -57,6 +58,10 @@ public:
                          const QStyleOptionViewItem& option);
     void btnSortClick();
 
+    // The main-thread steps at the end of a run.
+    void AnalyseRanks();
+    void FinishRun(const TRunReport& report);
+
     // The three tables' contents, and the item lists of the current run.
     TStringGrid& Grid1() { return Data1; }
     TStringGrid& Grid2() { return Data2; }
@@ -82,6 +87,9 @@ private:
     TStringGrid Data2;
     TStringGrid Data3;
     TResultLists ItemLists;
+    // Runs reach the window only through the bridge; closing stops them.
+    std::shared_ptr<class TRunBridge> Bridge;
+    std::shared_ptr<std::atomic<bool>> StopRuns = std::make_shared<std::atomic<bool>>(false);
 
     QLabel* labID = nullptr;
     QLineEdit* txtID = nullptr;

@@ -4,6 +4,7 @@
 #include "ListingUrls.h"
 #include "Publisher.h"
 
+#include <functional>
 #include <string>
 
 namespace korvane {
@@ -18,6 +19,8 @@ struct TMainFormSettings {
     std::string HomeUrl{publisher::kHomeUrl};
     std::string DemotionNoteUrl{publisher::kDemotionNoteUrl};
     std::string SoftwareListUrl{publisher::kSoftwareListUrl};
+    // Fetches one listing page on a worker thread (the crawl's page fetch).
+    std::function<void(const std::string& url, std::string& body)> FetchPage;
     // Null: the real desktop.
     TDesktopServices* Desktop = nullptr;
 };
