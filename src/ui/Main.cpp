@@ -6,9 +6,9 @@
 #include "LinkLabel.h"
 #include "MyUtils.h"
 #include "RankAnalysis.h"
-#include "RunBridge.h"
 #include "ResultTables.h"
 #include "ResultTexts.h"
+#include "RunBridge.h"
 #include "SortChoice.h"
 #include "SortGrid.h"
 
@@ -241,14 +241,16 @@ void TMainForm::btnSearchClick() {
     TRunThread::StartRun(std::move(ops));
 }
 
-void TMainForm::AnalyseRanks() { korvane::AnalyseRanks(ItemLists, Data2, Data3); }
+void TMainForm::AnalyseRanks() {
+    korvane::AnalyseRanks(ItemLists, Data2, Data3);
+}
 
 namespace {
 
 // One short sentence when a pass stopped at a bound instead of the last page.
 QString BoundNotice(const TRunReport& report) {
-    for (const auto& [pass, outcome] : {std::pair{"销量排序", report.Sales},
-                                        std::pair{"默认排序", report.Default}}) {
+    for (const auto& [pass, outcome] :
+         {std::pair{"销量排序", report.Sales}, std::pair{"默认排序", report.Default}}) {
         if (outcome.End == TPassEnd::PageLimit)
             return Text("%1读到第%2页仍未到最后一页，已停止读取，结果可能不完整。")
                 .arg(Text(pass))
