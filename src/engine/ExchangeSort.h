@@ -15,8 +15,9 @@ enum class TTieSwap { No, Yes };
 // position i, and within it each later position j, the element at j is
 // swapped with the one at i when its key is greater (or, with TTieSwap::Yes,
 // greater or equal). It is not stable, and which of equal keys ends first
-// depends on the whole swap sequence; this reproduces that sequence step for
-// step, on integer keys instead of records.
+// depends on the whole swap sequence. This gives exactly the order those
+// swaps leave, in O(n log n) plus the work of untangling the ties, and falls
+// back to running the swaps when skip flags stand between other elements.
 //
 // Keys are non-negative (dense ranks, see below). skipLater (empty, or one
 // 0/1 flag per element) marks elements that are never swapped in as the later
