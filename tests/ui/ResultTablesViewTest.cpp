@@ -1,0 +1,267 @@
+#include "Main.h"
+
+#include "GbkText.h"
+#include "GridView.h"
+#include "MyUtils.h"
+#include "RecordingDesktop.h"
+#include "ResultTables.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QImage>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+using korvane::test::Gbk;
+
+namespace {
+
+class ResultTablesViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TMainFormSettings settings;
+        settings.VersionUrl = "";
+        settings.Desktop = &Desktop;
+        Form = std::make_unique<TMainForm>(settings);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    }
+
+    TGridView* View(const char* name) const {
+        auto* view = Form->findChild<TGridView*>(QString::fromLatin1(name));
+        EXPECT_NE(view, nullptr) << name;
+        return view;
+    }
+    template <typename T> T* Find(const char* name) const {
+        return Form->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    void ShowTab(int index) {
+        Find<QTabWidget>("MainPage")->setCurrentIndex(index);
+        QApplication::processEvents();
+    }
+
+    // Writes ranking rows as the analysis does: number, title, sales, ...,
+    // difference, verdict, id; then the empty bottom row.
+    void FillRanking(const std::vector<std::vector<std::string>>& rows) {
+        TStringGrid& grid = Form->Grid3();
+        Method::ClearGrid(grid, kEmptyTableRowCount);
+        for (const auto& row : rows) {
+            const int r = grid.RowCount() - 1;
+            grid.SetCell(0, r, std::to_string(r));
+            for (std::size_t c = 0; c < row.size(); ++c)
+                grid.SetCell(static_cast<int>(c) + 1, r, row[c]);
+            grid.SetRowCount(r + 2);
+        }
+        QApplication::processEvents();
+    }
+
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> cells;
+        for (int r = 1; r < Form->Grid3().RowCount(); ++r)
+            cells.push_back(Form->Grid3().Cell(column, r));
+        return cells;
+    }
+
+    QPoint HeaderPoint(int gridColumn) const {
+        QHeaderView* header = View("sgData3")->horizontalHeader();
+        const int logical = gridColumn - 1;
+        return {header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2,
+                header->height() / 2};
+    }
+    void PressHeader(int gridColumn, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(View("sgData3")->horizontalHeader()->viewport(), button, {},
+                          HeaderPoint(gridColumn));
+        QTest::mouseRelease(View("sgData3")->horizontalHeader()->viewport(), button, {},
+                            HeaderPoint(gridColumn));
+    }
+
+    test::TRecordingDesktop Desktop;
+    std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(ResultTablesViewTest, TablesShowTheirSetUp) {
+    struct Expected {
+        const char* name;
+        int columns;
+        std::vector<int> widths;
+        std::vector<QString> headers; // columns 1 and up
+    };
+    const std::vector<Expected> tables = {
+        {"sgData1", 6, {35, 500, 60, 55, 0, 0}, {"宝贝", "成交量", "价格", "", ""}},
+        {"sgData2", 5, {35, 500, 60, 55, 0}, {"宝贝", "成交量", "价格", ""}},
+        {"sgData3",
+         9,
+         {35, 500, 60, 55, 65, 65, 50, 130, 0},
+         {"宝贝", "成交量", "价格", "实际排名", "理论排名", "差值", "", ""}},
+    };
+    for (const Expected& t : tables) {
+        SCOPED_TRACE(t.name);
+        TGridView* view = View(t.name);
+        ASSERT_EQ(view->model()->columnCount(), t.columns - 1);
+        EXPECT_EQ(view->model()->rowCount(), 1); // the one empty row
+        EXPECT_EQ(view->verticalHeader()->width(), t.widths[0]);
+        for (int c = 1; c < t.columns; ++c) {
+            EXPECT_EQ(view->isColumnHidden(c - 1), t.widths[c] == 0) << c;
+            if (t.widths[c] > 0) {
+                EXPECT_EQ(view->columnWidth(c - 1), t.widths[c]) << c;
+            }
+            EXPECT_EQ(view->model()->headerData(c - 1, Qt::Horizontal).toString(),
+                      QString::fromUtf8(t.headers[c - 1].toUtf8()));
+        }
+        EXPECT_EQ(view->rowHeight(0), 20);
+        EXPECT_EQ(view->horizontalHeader()->height(), 20);
+    }
+    // Only the ranking table lets the user drag column widths.
+    EXPECT_EQ(View("sgData3")->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    EXPECT_EQ(View("sgData1")->horizontalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+}
+
+TEST_F(ResultTablesViewTest, RowsAndClearsReachTheScreenAndScrollBars) {
+    TGridView* view = View("sgData1");
+    TItemInfo item{"42", Gbk("连衣裙"), "9.90", 1, 3, 0, 0};
+    for (int i = 0; i < 100; ++i) {
+        item.Rank = i + 1;
+        AddItemRow(Form->Grid1(), item);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(view->model()->rowCount(), 101);
+    EXPECT_EQ(view->model()->headerData(99, Qt::Vertical).toString(), "100");
+    EXPECT_EQ(view->model()->index(0, 0).data().toString(), QString::fromUtf8("连衣裙"));
+    // 101 rows do not fit: the vertical bar shows; the columns fit.
+    EXPECT_TRUE(Find<QScrollBar>("sgData1VSB")->isVisible());
+    EXPECT_FALSE(Find<QScrollBar>("sgData1HSB")->isVisible());
+
+    Method::ClearGrid(Form->Grid1(), kEmptyTableRowCount);
+    QApplication::processEvents();
+    EXPECT_EQ(view->model()->rowCount(), 1);
+    EXPECT_EQ(view->model()->index(0, 0).data().toString(), QString());
+    EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("宝贝"));
+    EXPECT_FALSE(Find<QScrollBar>("sgData1VSB")->isVisible());
+}
+
+TEST_F(ResultTablesViewTest, HeaderPressesToggleTheSortAndTheGatesHold) {
+    ShowTab(2);
+    FillRanking({{"a", "5"}, {"b", "12"}, {"c", "7"}});
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"5", "12", "7", ""}));
+
+    PressHeader(2); // some value is greater than one above it: descending
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"12", "7", "5", ""}));
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3", ""})); // numbers stay
+    PressHeader(2); // already never increasing: ascending
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"5", "7", "12", ""}));
+
+    // Right button, and a run in progress, sort nothing.
+    PressHeader(2, Qt::RightButton);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"5", "7", "12", ""}));
+    Find<QPushButton>("btnSearch")->setEnabled(false);
+    PressHeader(2);
+    Find<QPushButton>("btnSort")->click();
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"5", "7", "12", ""}));
+    Find<QPushButton>("btnSearch")->setEnabled(true);
+
+    // A press on a column border starts a resize and does not sort.
+    QHeaderView* header = View("sgData3")->horizontalHeader();
+    const int border = header->sectionViewportPosition(1) + header->sectionSize(1) - 1;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, {border, 10});
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, {border, 10});
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"5", "7", "12", ""}));
+}
+
+TEST_F(ResultTablesViewTest, SortButtonAppliesEachChoice) {
+    ShowTab(2);
+    // sales, price, rank, sales rank, difference
+    FillRanking({{"a", "5", "1", "1", "3", "2"},
+                 {"b", "12", "1", "3", "1", "-2"},
+                 {"c", "7", "1", "2", "2", "0"}});
+    auto* choice = Find<QComboBox>("cbSort");
+    auto* button = Find<QPushButton>("btnSort");
+
+    choice->setCurrentIndex(0); // difference, descending
+    button->click();
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"a", "c", "b", ""}));
+    choice->setCurrentIndex(1); // difference, ascending
+    button->click();
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"b", "c", "a", ""}));
+    choice->setCurrentIndex(2);                                          // sales, descending
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"b", "c", "a", ""})); // choosing alone: nothing
+    button->click();
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"b", "c", "a", ""}));
+    choice->setCurrentIndex(1);
+    button->click();
+    choice->setCurrentIndex(2);
+    button->click();
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"12", "7", "5", ""}));
+}
+
+TEST_F(ResultTablesViewTest, DoubleClickOpensTheSelectedItem) {
+    ShowTab(2);
+    FillRanking({{"a", "5", "", "", "", "", "", "1001"}, {"b", "3", "", "", "", "", "", "1002"}});
+    TGridView* view = View("sgData3");
+    const QRect second = view->visualRect(view->model()->index(1, 2));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second.center());
+    ASSERT_EQ(Desktop.Opened.size(), 1u);
+    EXPECT_EQ(Desktop.Opened[0].Url, "http://item.taobao.com/item.htm?id=1002");
+    EXPECT_EQ(Desktop.Opened[0].Mode, TDesktopServices::TShowMode::Normal);
+
+    // The empty bottom row opens nothing.
+    const QRect bottom = view->visualRect(view->model()->index(2, 2));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, bottom.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, bottom.center());
+    EXPECT_EQ(Desktop.Opened.size(), 1u);
+
+    // The notice row of the demoted table has no id either.
+    Form->AnalyseRanks(); // empty lists: the notice
+    ShowTab(1);
+    TGridView* demoted = View("sgData2");
+    EXPECT_EQ(Form->Grid2().Cell(1, 1), Gbk("店铺宝贝共0个 ，没有被降权宝贝"));
+    const QRect notice = demoted->visualRect(demoted->model()->index(0, 0));
+    QTest::mouseDClick(demoted->viewport(), Qt::LeftButton, {}, notice.center());
+    EXPECT_EQ(Desktop.Opened.size(), 1u);
+}
+
+// Counts red pixels in a cell of the rendered ranking table, and the longest
+// red horizontal run (the underline).
+struct RedInk {
+    int pixels = 0;
+    int longestRun = 0;
+};
+
+RedInk RedIn(const QImage& image, const QRect& cell) {
+    RedInk ink;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        int run = 0;
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const bool red = c.red() > 200 && c.green() < 80 && c.blue() < 80;
+            ink.pixels += red;
+            run = red ? run + 1 : 0;
+            ink.longestRun = std::max(ink.longestRun, run);
+        }
+    }
+    return ink;
+}
+
+TEST_F(ResultTablesViewTest, DemotedVerdictIsRedAndUnderlined) {
+    ShowTab(2);
+    FillRanking({{"a", "5", "", "2", "1", "-1", Gbk("重要宝贝被隐性降权"), "1"},
+                 {"b", "3", "", "1", "2", "1", Gbk("重要宝贝权值正常"), "2"}});
+    TGridView* view = View("sgData3");
+    view->clearSelection();
+    view->setCurrentIndex({});
+    const QImage image = view->viewport()->grab().toImage();
+    const RedInk demoted = RedIn(image, view->visualRect(view->model()->index(0, 6)));
+    const RedInk normal = RedIn(image, view->visualRect(view->model()->index(1, 6)));
+    EXPECT_GT(demoted.pixels, 50);
+    EXPECT_GT(demoted.longestRun, 40); // the underline runs under the words
+    EXPECT_EQ(normal.pixels, 0);
+}
+
+} // namespace
