@@ -8,14 +8,21 @@
 namespace korvane::http {
 
 void TIdSimpleBuffer::Grow(std::size_t capacity) {
-    if (capacity <= Capacity)
+    if (capacity <= Bytes.size())
         return;
-    const std::size_t grown = std::max(capacity, Capacity + Capacity / 2);
-    std::unique_ptr<char[]> bytes(new char[grown]);
-    if (Length > 0)
-        std::memcpy(bytes.get(), Bytes.get(), Length);
-    Bytes = std::move(bytes);
-    Capacity = grown;
+    // Exact when sized for a counted body; by half again when written piecemeal.
+    const std::size_t grown =
+        Bytes.empty() ? capacity : std::max(capacity, Bytes.size() + Bytes.size() / 2);
+    Bytes.resize(grown);
+}
+
+std::string TIdSimpleBuffer::Release() {
+    Bytes.resize(Length);
+    std::string bytes = std::move(Bytes);
+    Bytes.clear();
+    Length = 0;
+    Pos = 0;
+    return bytes;
 }
 
 void TIdSimpleBuffer::SetSize(std::size_t size) {
@@ -32,20 +39,20 @@ void TIdSimpleBuffer::Write(const void* bytes, std::size_t count) {
         Grow(end);
         Length = end;
     }
-    std::memcpy(Bytes.get() + Pos, bytes, count);
+    std::memcpy(Bytes.data() + Pos, bytes, count);
     Pos = end;
 }
 
 char* TIdSimpleBuffer::Reserve(std::size_t position, std::size_t count) {
     if (position + count > Length)
         SetSize(position + count);
-    return Bytes.get() + position;
+    return Bytes.data() + position;
 }
 
 std::size_t TIdSimpleBuffer::Read(void* bytes, std::size_t count) {
     const std::size_t n = Pos < Length ? std::min(count, Length - Pos) : 0;
     if (n > 0)
-        std::memcpy(bytes, Bytes.get() + Pos, n);
+        std::memcpy(bytes, Bytes.data() + Pos, n);
     Pos += n;
     return n;
 }
@@ -53,7 +60,7 @@ std::size_t TIdSimpleBuffer::Read(void* bytes, std::size_t count) {
 void TIdSimpleBuffer::Remove(std::size_t count) {
     if (count > Length)
         throw EIdNotEnoughDataInBuffer();
-    std::memmove(Bytes.get(), Bytes.get() + count, Length - count);
+    std::memmove(Bytes.data(), Bytes.data() + count, Length - count);
     Length -= count;
     Pos = Pos > count ? Pos - count : 0;
 }

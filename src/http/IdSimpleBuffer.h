@@ -1,15 +1,14 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 
 namespace korvane::http {
 
 // A growable byte store with a position (a memory stream) that can also give
-// up bytes from its front. Growing does not zero the new bytes: a counted
-// body is sized once and then overwritten.
+// up bytes from its front. The bytes live in a string so a finished body can
+// be handed over whole instead of copied.
 class TIdSimpleBuffer {
 public:
     std::size_t Size() const { return Length; }
@@ -28,14 +27,15 @@ public:
     void Remove(std::size_t count);
     void Clear();
 
-    const char* Data() const { return Bytes.get(); }
-    std::string_view View() const { return {Bytes.get(), Length}; }
+    const char* Data() const { return Bytes.data(); }
+    std::string_view View() const { return {Bytes.data(), Length}; }
+    // Hands over the bytes and leaves the buffer empty.
+    std::string Release();
 
 private:
     void Grow(std::size_t capacity);
 
-    std::unique_ptr<char[]> Bytes;
-    std::size_t Capacity = 0;
+    std::string Bytes; // its size is the capacity; Length bytes are in use
     std::size_t Length = 0;
     std::size_t Pos = 0;
 };

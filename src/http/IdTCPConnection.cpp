@@ -9,12 +9,6 @@
 
 namespace korvane::http {
 
-namespace {
-
-constexpr std::int64_t kUntilCloseWork = 2147483647;
-
-} // namespace
-
 TIdTCPConnection::TIdTCPConnection() = default;
 
 TIdTCPConnection::~TIdTCPConnection() {
@@ -195,7 +189,8 @@ void TIdTCPConnection::ReadExact(void* destination, std::int64_t count) {
     Direct = nullptr;
 }
 
-void TIdTCPConnection::ReadToStream(TIdSimpleBuffer& stream, std::int64_t count) {
+void TIdTCPConnection::ReadToStream(TIdSimpleBuffer& stream, std::int64_t count,
+                                    std::int64_t untilCloseMax) {
     const bool untilClose = count == kIdReadUntilClose;
     if (!untilClose && count <= 0)
         return;
@@ -210,7 +205,7 @@ void TIdTCPConnection::ReadToStream(TIdSimpleBuffer& stream, std::int64_t count)
         }
     } cut{stream};
 
-    std::int64_t work = untilClose ? kUntilCloseWork : count;
+    std::int64_t work = untilClose ? std::min(kIdUntilCloseWork, untilCloseMax) : count;
     if (const std::size_t queued = ReceiveQueue.Size(); queued > 0) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(queued, work));
         stream.Write(ReceiveQueue.Data(), n);

@@ -17,6 +17,8 @@ enum class TIdMaxLineAction { maException, maSplit };
 
 // ReadToStream's count for a body that ends when the peer closes.
 inline constexpr std::int64_t kIdReadUntilClose = -1;
+// The most an until-close read takes unless told otherwise.
+inline constexpr std::int64_t kIdUntilCloseWork = 2147483647;
 
 // The reading and writing half of a blocking TCP connection: a receive queue
 // that turns receipts into lines and counted or until-close bodies, batched
@@ -57,7 +59,9 @@ public:
     std::string ReadLine();
     void ReadExact(void* destination, std::int64_t count);
     // count bytes, or kIdReadUntilClose, written at the stream's position.
-    void ReadToStream(TIdSimpleBuffer& stream, std::int64_t count);
+    // An until-close read also ends, without an error, after untilCloseMax bytes.
+    void ReadToStream(TIdSimpleBuffer& stream, std::int64_t count,
+                      std::int64_t untilCloseMax = kIdUntilCloseWork);
 
     void SendBytes(const void* bytes, std::int64_t count, bool sendNow);
     void SendText(std::string_view text);

@@ -122,8 +122,8 @@ void LoopbackServer::Start(std::vector<Step> steps, bool repeatLast) {
     {
         std::lock_guard lock(Lock);
         Steps = std::move(steps);
+        RepeatLast = repeatLast;
     }
-    RepeatLast = repeatLast;
     ListenSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int on = 1;
     ::setsockopt(ListenSocket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
@@ -143,6 +143,12 @@ void LoopbackServer::Start(std::vector<Step> steps, bool repeatLast) {
 void LoopbackServer::Add(Step step) {
     std::lock_guard lock(Lock);
     Steps.push_back(std::move(step));
+}
+
+void LoopbackServer::AddForEveryNext(Step step) {
+    std::lock_guard lock(Lock);
+    Steps.push_back(std::move(step));
+    RepeatLast = true;
 }
 
 void LoopbackServer::Stop() {

@@ -64,6 +64,8 @@ public:
     void Start(std::vector<Step> steps = {}, bool repeatLast = false);
     // Scripts the next connection; add steps before the client connects.
     void Add(Step step);
+    // Scripts the next connection and every one after it.
+    void AddForEveryNext(Step step);
     // Stops accepting, ends the connection in progress and joins the thread.
     void Stop();
 
