@@ -19,6 +19,8 @@ void TIdManagedBuffer::Reserve(std::size_t capacity) {
 }
 
 void TIdManagedBuffer::Append(const void* bytes, std::size_t count) {
+    if (count == 0)
+        return; // an empty store has no memory to copy into
     std::memcpy(PrepareAppend(count), bytes, count);
     CommitAppend(count);
 }
