@@ -1,0 +1,91 @@
+#include "IdCookieManager.h"
+
+#include "IdGlobal.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace korvane::http {
+
+namespace {
+
+std::int64_t NowSeconds() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+} // namespace
+
+TIdCookieManager::~TIdCookieManager() {
+    DropExpired();
+    if (OnDestroy)
+        OnDestroy(*this, Cookies);
+}
+
+void TIdCookieManager::AddCookie(std::string_view text, std::string_view host) {
+    StoreSetCookie(std::make_unique<TIdCookieRFC2109>(), text, host);
+}
+
+void TIdCookieManager::AddCookie2(std::string_view text, std::string_view host) {
+    StoreSetCookie(std::make_unique<TIdCookieRFC2965>(), text, host);
+}
+
+void TIdCookieManager::StoreSetCookie(std::unique_ptr<TIdCookieRFC2109> cookie,
+                                      std::string_view text, std::string_view host) {
+    cookie->ParseCookieText(text);
+    if (cookie->DomainAttr.empty())
+        cookie->DomainAttr = std::string(host);
+    if (!cookie->IsValidFor(host))
+        return;
+    bool accept = true;
+    if (OnNewCookie)
+        OnNewCookie(*this, *cookie, accept);
+    if (accept)
+        Cookies.Store(std::move(cookie));
+}
+
+void TIdCookieManager::DropExpired() {
+    Cookies.DropExpired(NowSeconds());
+}
+
+bool TIdCookieManager::DomainMatches(std::string_view host, std::string_view domain) {
+    if (domain.empty())
+        return false;
+    if (domain.front() != '.')
+        return SameText(host, domain);
+    if (SameText(host, domain.substr(1)))
+        return true;
+    return host.size() > domain.size() &&
+           SameText(host.substr(host.size() - domain.size()), domain);
+}
+
+std::string TIdCookieManager::CookieHeaderFor(const TIdURI& url) {
+    std::lock_guard lock(Cookies.Lock());
+    DropExpired();
+    std::vector<const TIdCookieRFC2109*> taken;
+    for (const TIdCookies::TDomain& domain : Cookies.Domains()) {
+        // Only the host's own domain and the domains around it: a plain
+        // substring test would hand cookies to unrelated hosts.
+        if (!DomainMatches(url.HostPart, domain.Domain))
+            continue;
+        const auto& entries = domain.Cookies.Entries;
+        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+            const TIdCookieRFC2109& c = *it->Cookie;
+            const bool pathMatches = url.DirPath.compare(0, c.PathAttr.size(), c.PathAttr) == 0;
+            // Secure cookies need TLS, which this client never has.
+            if (pathMatches && !c.SecureFlag && !c.Value.empty())
+                taken.push_back(&c);
+        }
+    }
+    std::stable_sort(taken.begin(), taken.end(), [](const auto* a, const auto* b) {
+        return UpperCase(a->PathAttr) > UpperCase(b->PathAttr);
+    });
+    std::string value;
+    for (const TIdCookieRFC2109* c : taken) {
+        if (!value.empty())
+            value += "; ";
+        value += c->ClientCookie();
+    }
+    return value;
+}
+
+} // namespace korvane::http

@@ -1,0 +1,360 @@
+#include "IdHTTP.h"
+
+#include "IdException.h"
+#include "IdGlobal.h"
+
+namespace korvane::http {
+
+namespace {
+
+// Reading the body of an error status, and throwing away a redirect's.
+constexpr std::int32_t kErrorBodyTimeout = 2000;
+constexpr std::int32_t kDiscardBodyTimeout = 4000;
+constexpr std::int32_t kDefaultHttpPort = 80;
+
+std::optional<std::int32_t> HexToInt32(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (char ch : text) {
+        int d = -1;
+        if (ch >= '0' && ch <= '9')
+            d = ch - '0';
+        else if (ch >= 'a' && ch <= 'f')
+            d = ch - 'a' + 10;
+        else if (ch >= 'A' && ch <= 'F')
+            d = ch - 'A' + 10;
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + d;
+        if (value > INT32_MAX)
+            return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+// Restores a client setting when a scope ends, however it ends.
+template <typename T> class TRestore {
+public:
+    TRestore(T& field, T value) : Field(field), Saved(field) { Field = value; }
+    ~TRestore() { Field = Saved; }
+    TRestore(const TRestore&) = delete;
+    TRestore& operator=(const TRestore&) = delete;
+
+private:
+    T& Field;
+    T Saved;
+};
+
+} // namespace
+
+TIdCustomHTTP::TIdCustomHTTP() {
+    CurrentUrl.PortPart = std::to_string(kDefaultHttpPort);
+    TIdTCPClient::SetPort(kDefaultHttpPort);
+}
+
+TIdCustomHTTP::~TIdCustomHTTP() = default;
+
+void TIdCustomHTTP::SetHost(const std::string& host) {
+    TIdTCPClient::SetHost(host);
+    CurrentUrl.HostPart = host;
+}
+
+void TIdCustomHTTP::SetPort(std::int32_t port) {
+    TIdTCPClient::SetPort(port);
+    CurrentUrl.PortPart = std::to_string(port);
+}
+
+bool TIdCustomHTTP::AnswerAuthChallenge(TIdHTTPRequest&, TIdHTTPResponse&) {
+    // No credentials are ever held: only a hook could answer.
+    bool handled = false;
+    if (OnAuthorization)
+        OnAuthorization(*this, handled);
+    return handled;
+}
+
+bool TIdCustomHTTP::AnswerProxyChallenge(TIdHTTPRequest&, TIdHTTPResponse&) {
+    bool handled = false;
+    if (OnProxyAuthorization)
+        OnProxyAuthorization(*this, handled);
+    return handled;
+}
+
+bool TIdCustomHTTP::ApproveRedirect(std::string& target, TIdHTTPMethod& method,
+                                    std::int32_t redirectCount) {
+    bool handled = HandleRedirects;
+    if (OnRedirect)
+        OnRedirect(*this, target, redirectCount, handled, method);
+    return handled;
+}
+
+void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url,
+                               TIdSimpleBuffer& sink) {
+    const std::size_t start = sink.Position();
+    Request().RequestTarget = url;
+    Request().HttpMethod = method;
+    Response().BodySink = &sink;
+    try {
+        for (bool done = false; !done;) {
+            ++RedirectCount;
+            SetUpRequest();
+            EnsureConnected();
+            SendRequest();
+            ReadResponseHead();
+            switch (DecideNext()) {
+            case TNext::Follow:
+                sink.SetSize(start);
+                sink.Seek(start);
+                break;
+            case TNext::Finish:
+                done = true;
+                break;
+            case TNext::Undecided:
+                throw EIdException("Undefined situation");
+            }
+        }
+    } catch (...) {
+        if (!ConnectionReusable())
+            CloseConnection();
+        throw;
+    }
+    if (!ConnectionReusable())
+        CloseConnection();
+    RedirectCount = 0;
+}
+
+void TIdCustomHTTP::SetUpRequest() {
+    TIdHTTPRequest& request = Request();
+    MergeUrl(CurrentUrl, request.RequestTarget, request.Username, request.Password);
+    request.RequestTarget = CurrentUrl.RequestTarget();
+    request.ContentLength = -1;
+    request.Host = CurrentUrl.HostPart;
+    if (CurrentUrl.PortPart != "80")
+        request.Host += ":" + CurrentUrl.PortPart;
+}
+
+void TIdCustomHTTP::EnsureConnected() {
+    if (!SameText(Host(), CurrentUrl.HostPart) || Port() != StrToInt(CurrentUrl.PortPart)) {
+        if (IOHandler() && IOHandler()->Connected())
+            CloseConnection();
+        TIdTCPClient::SetHost(CurrentUrl.HostPart);
+        TIdTCPClient::SetPort(StrToInt(CurrentUrl.PortPart));
+    }
+    // No TLS: every https URL, given or reached by a redirect, ends here.
+    if (SameText(CurrentUrl.Scheme, "https"))
+        throw EIdIOHandlerPropInvalid();
+    if (ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 && Request().Connection.empty())
+        Request().Connection = "keep-alive";
+    if (!ConnectionReusable())
+        CloseConnection();
+    ProbeForClose(false);
+    if (!IsConnected())
+        OpenConnection(ReadTimeout);
+}
+
+void TIdCustomHTTP::SendRequest() {
+    TIdHTTPRequest& request = Request();
+    request.WriteHeaderLines();
+    if (Cookies) {
+        const std::string cookie = Cookies->CookieHeaderFor(CurrentUrl);
+        if (!cookie.empty())
+            request.HeaderLines.PutHeader("Cookie", cookie);
+    }
+    // The whole head is built in the batch and leaves in one send.
+    OpenSendBatch(-1);
+    try {
+        const char* version = ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 ? "1.0" : "1.1";
+        SendLine(std::string(MethodName(request.HttpMethod)) + " " + request.RequestTarget +
+                 " HTTP/" + version);
+        for (const std::string& line : request.HeaderLines.Strings())
+            if (!line.empty())
+                SendLine(line);
+        SendLine("");
+    } catch (...) {
+        CloseSendBatch();
+        throw;
+    }
+    CloseSendBatch();
+}
+
+void TIdCustomHTTP::ReadResponseHead() {
+    Response().StatusLine = ReadLine();
+    ReadHeaderBlock();
+    StoreCookies();
+    while (Response().StatusNumber() == 100) {
+        Response().StatusLine = ReadLine();
+        ReadHeaderBlock();
+        StoreCookies();
+    }
+}
+
+void TIdCustomHTTP::ReadHeaderBlock() {
+    TIdHTTPResponse& response = Response();
+    response.HeaderLines.Clear();
+    std::string line = ReadLine();
+    while (!line.empty()) {
+        response.HeaderLines.Add(std::move(line));
+        try {
+            line = ReadLine();
+        } catch (const EIdConnClosedGracefully&) {
+            CloseConnection();
+            break;
+        }
+    }
+    response.ReadHeaderFields();
+}
+
+void TIdCustomHTTP::StoreCookies() {
+    if (!Cookies && AllowCookies)
+        Cookies = std::make_unique<TIdCookieManager>();
+    if (!Cookies)
+        return;
+    const TIdHeaderList& lines = Response().HeaderLines;
+    for (const std::string& value : lines.CollectValues("Set-cookie"))
+        Cookies->AddCookie(value, CurrentUrl.HostPart);
+    for (const std::string& value : lines.CollectValues("Set-cookie2"))
+        Cookies->AddCookie2(value, CurrentUrl.HostPart);
+}
+
+TIdCustomHTTP::TNext TIdCustomHTTP::DecideNext() {
+    const int status = Response().StatusNumber();
+    const int statusClass = status / 100;
+    if ((statusClass == 3 && status != 304) || !Response().Location.empty())
+        return RedirectBranch();
+    if (statusClass != 2) {
+        if (status == 401 && AuthCount < AuthRetries &&
+            AnswerAuthChallenge(Request(), Response())) {
+            ++AuthCount;
+            DiscardBody();
+            return TNext::Follow;
+        }
+        if (status == 407 && ProxyAuthCount < AuthRetries &&
+            AnswerProxyChallenge(Request(), Response())) {
+            ++ProxyAuthCount;
+            DiscardBody();
+            return TNext::Follow;
+        }
+        RaiseProtocolError();
+    }
+    if (!IsConnected())
+        return TNext::Undecided;
+    if (status != 204)
+        ReadBody(*Response().BodySink);
+    return TNext::Finish;
+}
+
+TIdCustomHTTP::TNext TIdCustomHTTP::RedirectBranch() {
+    std::string target = Response().Location;
+    TIdHTTPMethod method = Request().HttpMethod;
+    TNext next = TNext::Finish;
+    if (HandleRedirects && RedirectCount < RedirectMaximum) {
+        if (!ApproveRedirect(target, method, RedirectCount))
+            RaiseProtocolError();
+        Request().RequestTarget = target;
+        Request().HttpMethod = method;
+        next = TNext::Follow;
+    } else {
+        // Past the limit the fetch ends with an empty body and no error.
+        if (!ApproveRedirect(target, method, RedirectCount))
+            RaiseProtocolError();
+        Response().Location = target;
+    }
+    if (IsConnected())
+        DiscardBody();
+    return next;
+}
+
+void TIdCustomHTTP::ReadBodyPart(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count) {
+    const auto read = static_cast<std::int64_t>(sink.Position() - bodyStart);
+    const std::int64_t room = kMaxBodyBytes - read;
+    if (count == kIdReadUntilClose) {
+        // One byte past the bound tells an over-long body from one that fits.
+        ReadToStream(sink, kIdReadUntilClose, room + 1);
+        if (static_cast<std::int64_t>(sink.Position() - bodyStart) > kMaxBodyBytes) {
+            sink.SetSize(bodyStart + kMaxBodyBytes);
+            sink.Seek(bodyStart + kMaxBodyBytes);
+            throw EIdException("Response body larger than 64 MiB.");
+        }
+        return;
+    }
+    if (count > room) {
+        ReadToStream(sink, room);
+        throw EIdException("Response body larger than 64 MiB.");
+    }
+    ReadToStream(sink, count);
+}
+
+void TIdCustomHTTP::ReadBody(TIdSimpleBuffer& sink) {
+    const TIdHTTPResponse& response = Response();
+    const std::size_t bodyStart = sink.Position();
+    if (response.ContentLength > 0) {
+        try {
+            ReadBodyPart(sink, bodyStart, response.ContentLength);
+        } catch (const EIdConnClosedGracefully&) {
+            // A short body is what arrived before the close.
+        }
+    } else if (response.HeaderLines.HeaderValue("Transfer-Encoding").find("chunked") !=
+               std::string::npos) {
+        for (std::int32_t size = ReadChunkSize(); size > 0; size = ReadChunkSize()) {
+            ReadBodyPart(sink, bodyStart, size);
+            ReadLine(); // ends the chunk's data
+        }
+        ReadLine(); // the blank line after the last chunk (or a trailer's first line)
+    } else if (!response.HasContentLength) {
+        ReadBodyPart(sink, bodyStart, kIdReadUntilClose);
+    }
+}
+
+std::int32_t TIdCustomHTTP::ReadChunkSize() {
+    std::string line = ReadLine();
+    if (const auto space = line.find(' '); space != std::string::npos)
+        line.resize(space);
+    return HexToInt32(line).value_or(0);
+}
+
+bool TIdCustomHTTP::ConnectionReusable() {
+    CheckPeerClosed(false, false);
+    if (!IsConnected())
+        return false;
+    const TIdHTTPResponse& response = Response();
+    if (ProtocolVersion == TIdHTTPProtocolVersion::pv1_1)
+        return !SameText(Trim(response.Connection), "CLOSE") &&
+               !SameText(Trim(response.ProxyConnection), "CLOSE");
+    return SameText(Trim(response.Connection), "KEEP-ALIVE") ||
+           SameText(Trim(response.ProxyConnection), "KEEP-ALIVE");
+}
+
+void TIdCustomHTTP::RaiseProtocolError() {
+    const TRestore<std::int32_t> timeout(ReadTimeout, kErrorBodyTimeout);
+    TIdSimpleBuffer scratch;
+    const TRestore<TIdSimpleBuffer*> sink(Response().BodySink, &scratch);
+    ReadBody(scratch);
+    throw EIdHTTPProtocolException(Response().StatusNumber(), Response().StatusLine,
+                                   std::string(scratch.View()));
+}
+
+void TIdCustomHTTP::DiscardBody() {
+    const TRestore<std::int32_t> timeout(ReadTimeout, kDiscardBodyTimeout);
+    TIdSimpleBuffer scratch;
+    const TRestore<TIdSimpleBuffer*> sink(Response().BodySink, &scratch);
+    try {
+        ReadBody(scratch);
+    } catch (const std::exception&) {
+        // Whatever became of a body nobody reads does not matter.
+    }
+}
+
+void TIdHTTP::GetPage(const std::string& url, std::string& result) {
+    TIdSimpleBuffer body;
+    try {
+        RunRequest(TIdHTTPMethod::hmGet, url, body);
+    } catch (...) {
+        if (body.Size() > 0)
+            result = body.Release();
+        throw;
+    }
+    if (body.Size() > 0)
+        result = body.Release();
+}
+
+} // namespace korvane::http

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+struct sockaddr_in;
+
+namespace korvane::http {
+
+// Socket error numbers as the client reports them: the WinSock numbering, so
+// every message reads the same on every platform. Platform errors are mapped
+// onto these by meaning (TIdStack::TranslateError).
+inline constexpr int Id_WSAEINTR = 10004;
+inline constexpr int Id_WSAEBADF = 10009;
+inline constexpr int Id_WSAEACCES = 10013;
+inline constexpr int Id_WSAEFAULT = 10014;
+inline constexpr int Id_WSAEINVAL = 10022;
+inline constexpr int Id_WSAEMFILE = 10024;
+inline constexpr int Id_WSAEWOULDBLOCK = 10035;
+inline constexpr int Id_WSAEINPROGRESS = 10036;
+inline constexpr int Id_WSAEALREADY = 10037;
+inline constexpr int Id_WSAENOTSOCK = 10038;
+inline constexpr int Id_WSAEADDRINUSE = 10048;
+inline constexpr int Id_WSAECONNABORTED = 10053;
+inline constexpr int Id_WSAECONNRESET = 10054;
+inline constexpr int Id_WSAESHUTDOWN = 10058;
+inline constexpr int Id_WSAETIMEDOUT = 10060;
+inline constexpr int Id_WSAECONNREFUSED = 10061;
+inline constexpr int Id_WSAHOST_NOT_FOUND = 11001;
+inline constexpr int Id_WSATRY_AGAIN = 11002;
+inline constexpr int Id_WSANO_RECOVERY = 11003;
+inline constexpr int Id_WSANO_DATA = 11004;
+
+// The process-wide socket service: host lookup, thin forwarders to the POSIX
+// socket calls and the error texts. It keeps no per-call state; an instance
+// exists while any object of the connection family holds a TUser.
+class TIdStack {
+public:
+    // Keeps the service alive for as long as the holder lives.
+    class TUser {
+    public:
+        TUser();
+        TUser(const TUser&);
+        TUser& operator=(const TUser&) = default;
+        ~TUser();
+        TIdStack& Stack() const { return *Instance; }
+
+    private:
+        TIdStack* Instance;
+    };
+
+    // Whether a service exists now (for tests of the lifetime).
+    static bool Exists();
+
+    // "LOCALHOST" and dotted quads need no lookup; anything else is resolved
+    // to the first IPv4 address of the system resolver's answer.
+    std::string LookUpAddress(const std::string& host) const;
+    static bool IsDottedQuad(std::string_view text);
+    // The four bytes of a dotted quad (network order), or INADDR_ANY for "".
+    static bool ParseAddress(std::string_view text, std::uint32_t& networkOrder);
+
+    // False when result is not -1; else true when the calling thread's last
+    // error is tolerated, and EIdSocketError otherwise.
+    bool CheckCallResult(int result, std::initializer_list<int> tolerated) const;
+    static std::string SocketErrorText(int code);
+    // The calling thread's last socket error, in the client's numbering.
+    static int LastError();
+    static int TranslateError(int posixErrno);
+    [[noreturn]] static void RaiseSocketError(int code);
+
+    // Forwarders. Sockets are IPv4 TCP; sending never raises SIGPIPE.
+    int NewSocket() const;
+    int Bind(int s, const sockaddr_in& addr) const;
+    int Connect(int s, const sockaddr_in& addr) const;
+    long Recv(int s, void* buf, std::size_t len, int flags = 0) const;
+    long Send(int s, const void* buf, std::size_t len) const;
+    int Shutdown(int s, int how) const;
+    int CloseSocket(int s) const;
+    int GetSockName(int s, sockaddr_in& addr) const;
+    int GetPeerName(int s, sockaddr_in& addr) const;
+    int SetSockOpt(int s, int level, int name, const void* value, unsigned len) const;
+
+private:
+    TIdStack() = default;
+};
+
+} // namespace korvane::http

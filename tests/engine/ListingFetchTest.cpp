@@ -1,0 +1,145 @@
+// The crawl's real page fetch, against a loopback marketplace.
+#include "ListingFetch.h"
+#include "ThreadUnit.h"
+
+#include "IdException.h"
+#include "ListingPageBuilder.h"
+#include "LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <mutex>
+
+using namespace korvane;
+using korvane::test::HttpResponse;
+using korvane::test::ListingPageBuilder;
+using korvane::test::LoopbackPeer;
+using korvane::test::LoopbackServer;
+using korvane::test::MakeItem;
+
+namespace {
+
+class ListingFetchTest : public ::testing::Test {
+protected:
+    void SetUp() override { Server.Start(); }
+    void TearDown() override {
+        Server.Stop();
+        for (const std::string& error : Server.Errors())
+            ADD_FAILURE() << error;
+    }
+    std::string HostAndPort() const { return "127.0.0.1:" + std::to_string(Server.Port()); }
+
+    LoopbackServer Server;
+};
+
+TEST_F(ListingFetchTest, RequestHeadByteForByte) {
+    Server.Add([](LoopbackPeer& peer) {
+        peer.ReadRequestHead();
+        peer.Send("HTTP/1.1 302 Found\r\nSet-Cookie: cna=x1; path=/\r\n"
+                  "Location: /search_auction.htm?cat=0&s=42&from=redirect\r\n"
+                  "Content-Length: 0\r\n\r\n");
+        peer.ReadRequestHead();
+        peer.Send(HttpResponse("200 OK", "", "page"));
+        peer.WaitForClientClose();
+    });
+    const std::string url = "http://" + HostAndPort() +
+                            "/search_auction.htm?cat=0&s=42&as=1&sort=biz30day&nick=%D0%A1"
+                            "&viewIndex=7&yp4p_page=0&commend=all#ListView";
+    std::string body;
+    FetchListingPage(url, body);
+    EXPECT_EQ(body, "page");
+
+    const std::string common = "Content-Type: text/html\r\n"
+                               "Host: " +
+                               HostAndPort() +
+                               "\r\n"
+                               "Accept: text/html, */*\r\n"
+                               "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; "
+                               "SV1; Maxthon; .NET CLR 1.1.4322; .NET CLR 2.0.50727)\r\n";
+    EXPECT_EQ(Server.Received(0),
+              "GET /search_auction.htm?cat=0&s=42&as=1&sort=biz30day&nick=%D0%A1&viewIndex=7"
+              "&yp4p_page=0&commend=all HTTP/1.1\r\n" +
+                  common +
+                  "\r\n"
+                  "GET /search_auction.htm?cat=0&s=42&from=redirect HTTP/1.1\r\n" +
+                  common + "Cookie: cna=x1\r\n\r\n");
+}
+
+TEST_F(ListingFetchTest, ErrorsPropagateWithNothingLeft) {
+    Server.Add([](LoopbackPeer& peer) {
+        peer.ReadRequestHead();
+        peer.Send(HttpResponse("503 Busy", "", "busy"));
+    });
+    std::string body;
+    EXPECT_THROW(FetchListingPage("http://" + HostAndPort() + "/x", body),
+                 http::EIdHTTPProtocolException);
+    EXPECT_EQ(body, "");
+}
+
+// A small shop served the way the marketplace serves it: every page on a
+// connection of its own; one sales page answers with an error status.
+TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
+    std::map<std::string, std::string> pages; // "sort/page" -> body
+    pages["biz30day/1"] = ListingPageBuilder()
+                              .Add(MakeItem("101", "红色连衣裙", "99.00", "50"))
+                              .Add(MakeItem("102", "蓝色外套", "199.00", "30"))
+                              .Build();
+    // biz30day/2 fails with 500; page 3 carries the end marker.
+    pages["biz30day/3"] =
+        ListingPageBuilder().Add(MakeItem("103", "白衬衫", "59.00", "20")).Last().Build();
+    pages["coefp/1"] = ListingPageBuilder()
+                           .Add(MakeItem("102", "蓝色外套", "199.00", "30"))
+                           .Add(MakeItem("103", "白衬衫", "59.00", "20"))
+                           .Build();
+    pages["coefp/2"] = ListingPageBuilder()
+                           .Add(MakeItem("101", "红色连衣裙", "99.00", "50"))
+                           .ItemPadding(3000)
+                           .PagePadding(20000)
+                           .Last()
+                           .Build();
+    std::mutex lock;
+    std::vector<std::string> targets;
+    Server.AddForEveryNext([&](LoopbackPeer& peer) {
+        const std::string head = peer.ReadRequestHead();
+        const std::string target = head.substr(4, head.find(" HTTP/") - 4);
+        {
+            std::lock_guard guard(lock);
+            targets.push_back(target);
+        }
+        const std::string sort =
+            target.find("sort=biz30day") != std::string::npos ? "biz30day" : "coefp";
+        int page = 1;
+        if (const auto s = target.find("&s="); s != std::string::npos)
+            page = std::stoi(target.substr(s + 3)) / kItemsPerListingPage + 1;
+        const auto it = pages.find(sort + "/" + std::to_string(page));
+        peer.Send(it == pages.end() ? HttpResponse("500 Oops", "", "error page")
+                                    : HttpResponse("200 OK", "", it->second));
+    });
+
+    TResultLists lists;
+    TRunOperations ops;
+    ops.FetchPage = FetchListingPage;
+    ops.ReadNick = [] { return std::string("shop"); };
+    ops.Lists = &lists;
+    ops.SearchHost = HostAndPort();
+    TRunThread worker(ops);
+    worker.CrawlListings();
+
+    ASSERT_EQ(lists.SalesOrderList.size(), 3u);
+    EXPECT_EQ(lists.SalesOrderList[2].ID, "103");
+    ASSERT_EQ(lists.DefaultList.size(), 3u);
+    EXPECT_EQ(lists.DefaultList[0].ID, "102");
+    EXPECT_EQ(lists.DefaultList[2].ID, "101");
+    EXPECT_EQ(lists.DefaultList[2].Rank, 3);
+    EXPECT_EQ(lists.DefaultList[2].Sales, 50);
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+    std::lock_guard guard(lock);
+    ASSERT_EQ(targets.size(), 5u);
+    // No fragment on the wire, though later pages' URLs carry "#ListView".
+    EXPECT_EQ(targets[1], "/search_auction.htm?cat=0&s=42&as=1&sort=biz30day&nick=shop"
+                          "&viewIndex=7&yp4p_page=0&commend=all");
+}
+
+} // namespace

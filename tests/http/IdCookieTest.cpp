@@ -1,0 +1,176 @@
+#include "IdCookieManager.h"
+#include "IdException.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvane::http;
+
+namespace {
+
+constexpr std::int64_t kRfcExample = 784111777; // 1994-11-06 08:49:37 UTC
+
+TEST(ParseHttpDateTest, ReadsTheThreeFormsAndZones) {
+    struct Case {
+        const char* Text;
+        std::int64_t Seconds;
+    } const cases[] = {
+        {"Sun, 06 Nov 1994 08:49:37 GMT", kRfcExample},
+        {"Sunday, 06-Nov-94 08:49:37 GMT", kRfcExample},
+        {"Sun Nov  6 08:49:37 1994", kRfcExample},
+        {"  sun, 06 nov 1994 08:49:37 gmt  ", kRfcExample},
+        {"Sun, 06 Nov 1994 09:49:37 +0100", kRfcExample},
+        {"Sun, 06 Nov 1994 03:19:37 -0530", kRfcExample},
+        {"Sun, 06 Nov 1994 08:49:37 PST", kRfcExample}, // named zones count as UTC
+        {"Thu, 01-Jan-1970 00:00:00 GMT", 0},
+        {"Thu, 01-Jan-70 00:00:00 GMT", 3155760000}, // two digits below 80: 20xx
+        {"Sat, 01-Jan-05 00:00:00 GMT", 1104537600},
+        {"06 Nov 1994", kRfcExample - (8 * 3600 + 49 * 60 + 37)},
+    };
+    for (const Case& c : cases) {
+        const auto seconds = ParseHttpDate(c.Text);
+        ASSERT_TRUE(seconds.has_value()) << c.Text;
+        EXPECT_EQ(*seconds, c.Seconds) << c.Text;
+    }
+}
+
+TEST(ParseHttpDateTest, JunkIsUnreadable) {
+    for (const char* text :
+         {"", "garbage", "Sun, 31 Feb 2020 00:00:00 GMT", "Sun, 06 Xyz 1994 08:49:37 GMT",
+          "Sun, 06 Nov 1994 25:00:00 GMT", "Sun, 06 Nov xx 08:49:37 GMT"})
+        EXPECT_FALSE(ParseHttpDate(text).has_value()) << text;
+}
+
+TEST(IdCookieTest, ParsesNameValueAndAttributes) {
+    TIdCookieRFC2109 cookie;
+    cookie.ParseCookieText("sid=a=b; Path=\"/x/\"; DOMAIN=.shop.com; secure; Max-Age=60; "
+                           "version=1; path=/ignored; comment=c");
+    EXPECT_EQ(cookie.Name, "sid");
+    EXPECT_EQ(cookie.Value, "a=b");
+    EXPECT_EQ(cookie.PathAttr, "/x/"); // the first of two counts, quotes removed
+    EXPECT_EQ(cookie.DomainAttr, ".shop.com");
+    EXPECT_TRUE(cookie.SecureFlag);
+    EXPECT_EQ(cookie.MaxAgeSeconds, 60);
+    EXPECT_EQ(cookie.VersionText, "1");
+    EXPECT_EQ(cookie.CommentText, "c");
+    ASSERT_TRUE(cookie.ExpiresAt.has_value());
+
+    TIdCookieRFC2109 odd;
+    odd.ParseCookieText("n=v; path = /x/; secure=1; expires=junk");
+    EXPECT_EQ(odd.PathAttr, "");  // the blank stays part of the name
+    EXPECT_FALSE(odd.SecureFlag); // with "=" it is no flag
+    ASSERT_TRUE(odd.ExpiresAt.has_value());
+    EXPECT_TRUE(odd.IsExpired(0)); // unreadable counts as long expired
+
+    TIdCookieRFC2109 plain;
+    plain.ParseCookieText("n=v");
+    EXPECT_FALSE(plain.ExpiresAt.has_value()); // lives as long as the store
+}
+
+TEST(IdCookieTest, SetCookie2PortList) {
+    TIdCookieRFC2965 cookie;
+    cookie.ParseCookieText("n=v; Port=\"80, 8080\"; Discard; CommentURL=u");
+    EXPECT_EQ(cookie.Ports, (std::vector<std::int32_t>{80, 8080}));
+    EXPECT_TRUE(cookie.DiscardFlag);
+    EXPECT_EQ(cookie.CommentUrlText, "u");
+    TIdCookieRFC2965 absent;
+    absent.ParseCookieText("n=v");
+    EXPECT_EQ(absent.Ports, (std::vector<std::int32_t>{80}));
+    TIdCookieRFC2965 bad;
+    EXPECT_THROW(bad.ParseCookieText("n=v; Port=\"80,x\""), EConvertError);
+}
+
+TEST(IdCookieTest, DomainsAServerMaySet) {
+    struct Case {
+        const char* Host;
+        const char* Domain;
+        bool Valid;
+    } const cases[] = {
+        {"www.shop.com", "www.shop.com", true}, {"www.shop.com", ".shop.com", true},
+        {"www.shop.com", "shop.com", false},    {"www.shop.com", ".com", false},
+        {"www.shop.com", ".SHOP.COM", false},   {"www.shop.com", "other.com", false},
+        {"127.0.0.1", "127.0.0.1", true},       {"127.0.0.1", ".0.0.1", false},
+        {"localhost", "localhost", true},
+    };
+    for (const Case& c : cases) {
+        TIdCookieRFC2109 cookie;
+        cookie.DomainAttr = c.Domain;
+        EXPECT_EQ(cookie.IsValidFor(c.Host), c.Valid) << c.Host << " / " << c.Domain;
+    }
+}
+
+class CookieManagerTest : public ::testing::Test {
+protected:
+    std::string For(const char* url) { return Manager.CookieHeaderFor(TIdURI(url)); }
+    TIdCookieManager Manager;
+};
+
+TEST_F(CookieManagerTest, ReplacementKeepsItsPlace) {
+    Manager.AddCookie("a=1", "h.com");
+    Manager.AddCookie("b=2", "h.com");
+    Manager.AddCookie("A=3", "h.com");
+    EXPECT_EQ(Manager.CookieCollection().Count(), 2u);
+    // Last stored first; the replaced cookie still stands where "a" stood.
+    EXPECT_EQ(For("http://h.com/"), "b=2; A=3");
+}
+
+TEST_F(CookieManagerTest, InvalidDomainIsDiscardedAndTheStoreUntouched) {
+    Manager.AddCookie("a=1", "www.h.com");
+    Manager.AddCookie("a=2; domain=h.com", "www.h.com");
+    EXPECT_EQ(For("http://www.h.com/"), "a=1");
+}
+
+TEST_F(CookieManagerTest, SecureAndEmptyCookiesAreStoredButNeverSent) {
+    Manager.AddCookie("s=1; secure", "h.com");
+    Manager.AddCookie("e=", "h.com");
+    Manager.AddCookie("v=1", "h.com");
+    EXPECT_EQ(Manager.CookieCollection().Count(), 3u);
+    EXPECT_EQ(For("http://h.com/"), "v=1");
+}
+
+TEST_F(CookieManagerTest, PathIsAPrefixOfTheDirectoryAndLongerPathsComeFirst) {
+    Manager.AddCookie("x=1; path=/x/", "h.com");
+    Manager.AddCookie("root=1; path=/", "h.com");
+    Manager.AddCookie("any=1", "h.com");
+    Manager.AddCookie("a=1; path=/A/", "h.com");
+    EXPECT_EQ(For("http://h.com/doc.htm"), "root=1; any=1");
+    EXPECT_EQ(For("http://h.com/x/doc.htm"), "x=1; root=1; any=1");
+    EXPECT_EQ(For("http://h.com/a/"), "root=1; any=1"); // paths compare byte for byte
+    EXPECT_EQ(For("http://h.com/A/b/c"), "a=1; root=1; any=1");
+}
+
+TEST_F(CookieManagerTest, ExpiredAndMaxAgeZeroAreDropped) {
+    Manager.AddCookie("old=1; expires=Thu, 01-Jan-1970 00:00:01 GMT", "h.com");
+    Manager.AddCookie("zero=1; max-age=0", "h.com");
+    Manager.AddCookie("later=1; expires=Fri, 01 Jan 2100 00:00:00 GMT", "h.com");
+    Manager.AddCookie("hour=1; max-age=3600", "h.com");
+    EXPECT_EQ(For("http://h.com/"), "hour=1; later=1");
+    EXPECT_EQ(Manager.CookieCollection().Count(), 2u);
+    // Set again with a past date, a cookie is deleted.
+    Manager.AddCookie("later=2; expires=Thu, 01 Jan 1970 00:00:00 GMT", "h.com");
+    EXPECT_EQ(For("http://h.com/"), "hour=1");
+}
+
+TEST_F(CookieManagerTest, CookiesGoOnlyToTheirDomainAndWhatLiesInside) {
+    Manager.AddCookie("dot=1; domain=.b.com", "a.b.com");
+    Manager.AddCookie("host=1", "shop.com");
+    EXPECT_EQ(For("http://a.b.com/"), "dot=1");
+    EXPECT_EQ(For("http://B.com/"), "dot=1");
+    EXPECT_EQ(For("http://x.y.b.com/"), "dot=1");
+    EXPECT_EQ(For("http://shop.com/"), "host=1");
+    // Names that merely contain the domain text get nothing.
+    EXPECT_EQ(For("http://x.b.com.evil.net/"), "");
+    EXPECT_EQ(For("http://evilb.com/"), "");
+    EXPECT_EQ(For("http://myshop.com/"), "");
+    EXPECT_EQ(For("http://www.shop.com/"), "");
+}
+
+TEST_F(CookieManagerTest, NewCookieHookMayRefuse) {
+    Manager.OnNewCookie = [](TIdCookieManager&, TIdCookieRFC2109& cookie, bool& accept) {
+        accept = cookie.Name != "no";
+    };
+    Manager.AddCookie("no=1", "h.com");
+    Manager.AddCookie("yes=1", "h.com");
+    EXPECT_EQ(For("http://h.com/"), "yes=1");
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+// Connecting an endpoint: direct and through the connect thread, refusals,
+// time-outs and the wait for data.
+#include "IdIOHandlerSocket.h"
+#include "FullBacklogListener.h"
+#include "IdException.h"
+#include "IdTCPClient.h"
+#include "LoopbackServer.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace korvane::http;
+using korvane::test::FullBacklogListener;
+using korvane::test::LoopbackPeer;
+using korvane::test::LoopbackServer;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// A loopback port with nothing listening: bound, never listened on.
+class ClosedPort {
+public:
+    ClosedPort() {
+        Socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(Socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t len = sizeof addr;
+        ::getsockname(Socket, reinterpret_cast<sockaddr*>(&addr), &len);
+        Number = ntohs(addr.sin_port);
+    }
+    ~ClosedPort() { ::close(Socket); }
+    int Number = 0;
+
+private:
+    int Socket = -1;
+};
+
+int ThreadCount() {
+    int n = 0;
+    if (DIR* dir = ::opendir("/proc/self/task")) {
+        while (const dirent* entry = ::readdir(dir))
+            n += entry->d_name[0] != '.';
+        ::closedir(dir);
+    }
+    return n;
+}
+
+class IdIOHandlerSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override { Server.Start(); }
+    void TearDown() override { Server.Stop(); }
+
+    LoopbackServer Server;
+    TIdIOHandlerSocket Endpoint;
+};
+
+TEST_F(IdIOHandlerSocketTest, ConnectsWithAndWithoutLimit) {
+    Server.Add([](LoopbackPeer& peer) { peer.WaitForClientClose(); });
+    Server.Add([](LoopbackPeer& peer) { peer.WaitForClientClose(); });
+    for (int limit : {0, 10000}) {
+        Endpoint.Open();
+        Endpoint.Connect("LocalHost", Server.Port(), limit, "", 0);
+        ASSERT_TRUE(Endpoint.Connected());
+        const TIdSocketHandle& binding = *Endpoint.SocketHandle();
+        EXPECT_EQ(binding.PeerAddress, "127.0.0.1");
+        EXPECT_EQ(binding.PeerPort, Server.Port());
+        EXPECT_EQ(binding.LocalAddress, "127.0.0.1");
+        EXPECT_NE(binding.LocalPort, 0);
+        Endpoint.Close();
+        EXPECT_FALSE(Endpoint.Connected());
+    }
+}
+
+TEST_F(IdIOHandlerSocketTest, RefusedConnectThroughTheThreadIsAConnectException) {
+    const ClosedPort port;
+    Endpoint.Open();
+    const auto start = Clock::now();
+    try {
+        Endpoint.Connect("127.0.0.1", port.Number, 10000, "", 0);
+        FAIL() << "connected";
+    } catch (const EIdConnectException& e) {
+        EXPECT_STREQ(e.what(), "Socket Error # 10061\r\nConnection refused.");
+    }
+    // The waiter hears of the thread's end at once, not at a slice boundary.
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+}
+
+TEST_F(IdIOHandlerSocketTest, RefusedDirectConnectIsASocketError) {
+    const ClosedPort port;
+    for (int limit : {0, -1}) {
+        Endpoint.Open();
+        try {
+            Endpoint.Connect("127.0.0.1", port.Number, limit, "", 0);
+            FAIL() << "connected";
+        } catch (const EIdConnectException&) {
+            FAIL() << "went through the connect thread";
+        } catch (const EIdSocketError& e) {
+            EXPECT_EQ(e.LastError, Id_WSAECONNREFUSED);
+            EXPECT_STREQ(e.what(), "Socket Error # 10061\r\nConnection refused.");
+        }
+    }
+}
+
+TEST_F(IdIOHandlerSocketTest, ConnectThatNeverCompletesTimesOutAndIsAbandoned) {
+    const FullBacklogListener listener;
+    const int threadsBefore = ThreadCount();
+    TIdTCPClient client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(listener.Port());
+    const auto start = Clock::now();
+    try {
+        client.OpenConnection(300);
+        FAIL() << "connected";
+    } catch (const EIdConnectTimeout& e) {
+        EXPECT_STREQ(e.what(), "Connect timed out.");
+    }
+    const auto elapsed = Clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(300));
+    // Abandoning does not wait for the kernel's own give-up, minutes away.
+    EXPECT_LT(elapsed, std::chrono::seconds(5));
+    EXPECT_EQ(ThreadCount(), threadsBefore); // the connect thread has ended
+    ASSERT_NE(client.IOHandler(), nullptr);
+    EXPECT_FALSE(client.IOHandler()->Connected());
+    EXPECT_FALSE(client.IsConnected());
+}
+
+TEST_F(IdIOHandlerSocketTest, UnknownHostFailsBeforeAnyConnect) {
+    TIdTCPClient client;
+    client.SetHost("no-such-host.invalid");
+    client.SetPort(Server.Port());
+    EXPECT_THROW(client.OpenConnection(10000), EIdSocketError);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_EQ(Server.Connections(), 0);
+}
+
+TEST_F(IdIOHandlerSocketTest, LocalAddressInUseCannotBeBound) {
+    Server.Add([](LoopbackPeer& peer) { peer.WaitForClientClose(); });
+    TIdTCPClient first, second;
+    for (TIdTCPClient* client : {&first, &second}) {
+        client->SetHost("127.0.0.1");
+        client->SetPort(Server.Port());
+        client->BoundIP = "127.0.0.1";
+    }
+    first.OpenConnection(0);
+    second.BoundPort = first.IOHandler()->SocketHandle()->LocalPort;
+    EXPECT_THROW(second.OpenConnection(0), EIdCouldNotBindSocket);
+    EXPECT_FALSE(second.IsConnected());
+}
+
+TEST_F(IdIOHandlerSocketTest, WaitReadable) {
+    Server.Add([](LoopbackPeer& peer) {
+        peer.Pause(std::chrono::milliseconds(200));
+        peer.Close();
+    });
+    Endpoint.Open();
+    Endpoint.Connect("127.0.0.1", Server.Port(), 0, "", 0);
+    EXPECT_FALSE(Endpoint.WaitReadable(1));   // nothing waiting
+    EXPECT_TRUE(Endpoint.WaitReadable(5000)); // the peer's close
+    char byte = 0;
+    EXPECT_EQ(Endpoint.Recv(&byte, 1), 0);
+    Endpoint.Close();
+    EXPECT_THROW(Endpoint.WaitReadable(1), EIdConnClosedGracefully);
+    EXPECT_THROW(Endpoint.Recv(&byte, 1), EIdClosedSocket);
+    EXPECT_THROW(Endpoint.Send(&byte, 1), EIdClosedSocket);
+}
+
+} // namespace
