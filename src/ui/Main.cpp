@@ -204,7 +204,20 @@ void TMainForm::FormResize() {
     labCP->move(sbar->width() + 10, labCP->y());
 }
 
-void TMainForm::CheckForNewVersion() {}
+void TMainForm::CheckForNewVersion() {
+    std::string document;
+    try {
+        Settings.FetchPage(Settings.VersionUrl, document);
+    } catch (...) {
+        // An unreachable site is no reason to hold up the program; a document
+        // cut short is still tested.
+    }
+    if (document.empty() || ContainsMarker(document, publisher::kVersion))
+        return;
+    if (Desktop->AskYesNo(this, Text("软件版本已更新,是否下载新版软件?"), QStringLiteral(" ")) ==
+        TDesktopServices::TAnswer::Yes)
+        Desktop->OpenUrl(Text(Settings.DownloadUrl.c_str()), TDesktopServices::TShowMode::Show);
+}
 
 void TMainForm::btnSearchClick() {
     if (!btnSearch->isEnabled())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopServices.h"
+#include "ListingFetch.h"
 #include "ListingUrls.h"
 #include "Publisher.h"
 
@@ -19,8 +20,9 @@ struct TMainFormSettings {
     std::string HomeUrl{publisher::kHomeUrl};
     std::string DemotionNoteUrl{publisher::kDemotionNoteUrl};
     std::string SoftwareListUrl{publisher::kSoftwareListUrl};
-    // Fetches one listing page on a worker thread (the crawl's page fetch).
-    std::function<void(const std::string& url, std::string& body)> FetchPage;
+    // One GET with the program's client settings: the crawl's page fetch on a
+    // worker thread, and the version check's on the window's.
+    std::function<void(const std::string& url, std::string& body)> FetchPage = FetchListingPage;
     // Null: the real desktop.
     TDesktopServices* Desktop = nullptr;
 };

@@ -1,0 +1,105 @@
+#include "Main.h"
+
+#include "LoopbackServer.h"
+#include "RecordingDesktop.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+using korvane::test::HttpResponse;
+using korvane::test::LoopbackPeer;
+using korvane::test::LoopbackServer;
+
+namespace {
+
+class VersionCheckTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        Server.Stop();
+        for (const std::string& error : Server.Errors())
+            ADD_FAILURE() << error;
+    }
+
+    // Answers the version request once with the given raw response.
+    void Serve(std::string response) {
+        Server.Add([response](LoopbackPeer& peer) {
+            peer.ReadRequestHead();
+            peer.Send(response);
+            peer.WaitForClientClose();
+        });
+    }
+
+    // Creates the window, which checks at once, as the program does at start.
+    void StartProgram(const std::string& versionUrl) {
+        TMainFormSettings settings;
+        settings.VersionUrl = versionUrl;
+        settings.DownloadUrl = "http://127.0.0.1:1/soft/Ostrevan隐形降权探测软件.rar";
+        settings.Desktop = &Desktop;
+        TMainForm form(settings);
+    }
+
+    LoopbackServer Server;
+    test::TRecordingDesktop Desktop;
+};
+
+TEST_F(VersionCheckTest, DocumentNamingThisVersionAsksNothing) {
+    Server.Start();
+    for (const char* document : {"1.01", "1.010", "v11.01\n"})
+        Serve(HttpResponse("200 OK", "", document));
+    for (int start = 0; start < 3; ++start)
+        StartProgram(Server.Url("/soft/korvane/version.txt"));
+    EXPECT_EQ(Server.Connections(), 3);
+    EXPECT_TRUE(Desktop.Questions.empty());
+    EXPECT_TRUE(Desktop.Opened.empty());
+}
+
+TEST_F(VersionCheckTest, NewerVersionAsksAndYesOpensTheDownload) {
+    Server.Start();
+    Serve(HttpResponse("200 OK", "", "1.02"));
+    Desktop.Answer = TDesktopServices::TAnswer::Yes;
+    StartProgram(Server.Url("/soft/korvane/version.txt"));
+
+    ASSERT_EQ(Desktop.Questions.size(), 1u);
+    EXPECT_EQ(Desktop.Questions[0].Text, QString::fromUtf8("软件版本已更新,是否下载新版软件?"));
+    EXPECT_EQ(Desktop.Questions[0].Caption, QString(" "));
+    ASSERT_EQ(Desktop.Opened.size(), 1u);
+    EXPECT_EQ(Desktop.Opened[0].Url,
+              QString::fromUtf8("http://127.0.0.1:1/soft/Ostrevan隐形降权探测软件.rar"));
+    EXPECT_EQ(Desktop.Opened[0].Mode, TDesktopServices::TShowMode::Show);
+    EXPECT_NE(Server.Received(0).find("GET /soft/korvane/version.txt HTTP/1.1\r\n"),
+              std::string::npos);
+}
+
+TEST_F(VersionCheckTest, NoOpensNothingAndAnErrorPageServedAsSuccessAsks) {
+    Server.Start();
+    Serve(HttpResponse("200 OK", "", "<html>Service Unavailable</html>"));
+    StartProgram(Server.Url("/v"));
+    EXPECT_EQ(Desktop.Questions.size(), 1u);
+    EXPECT_TRUE(Desktop.Opened.empty());
+}
+
+TEST_F(VersionCheckTest, FailuresAskNothing) {
+    Server.Start();
+    Serve(HttpResponse("404 Not Found", "", "no such file"));
+    StartProgram(Server.Url("/v"));
+    const std::string refused = Server.Url("/v");
+    Server.Stop(); // nothing listens on the port any more
+    StartProgram(refused);
+    StartProgram("");
+    EXPECT_TRUE(Desktop.Questions.empty());
+}
+
+TEST_F(VersionCheckTest, RedirectIsFollowedAndTheFinalBodyTested) {
+    Server.Start();
+    Server.Add([](LoopbackPeer& peer) {
+        peer.ReadRequestHead();
+        peer.Send("HTTP/1.1 302 Found\r\nLocation: /new/version.txt\r\nContent-Length: 0\r\n\r\n");
+        peer.ReadRequestHead();
+        peer.Send(HttpResponse("200 OK", "", "1.03"));
+        peer.WaitForClientClose();
+    });
+    StartProgram(Server.Url("/v"));
+    EXPECT_EQ(Desktop.Questions.size(), 1u);
+}
+
+} // namespace
