@@ -1,5 +1,6 @@
 #include "IdIOHandlerSocket.h"
 
+#include "IdAbortSignal.h"
 #include "IdConnectThread.h"
 #include "IdException.h"
 
@@ -54,20 +55,27 @@ void TIdIOHandlerSocket::ConnectThroughThread(int limit) {
     // Slices keep the wait's shape; the thread's signal ends a slice early.
     const bool noLimit = limit == kIdTimeoutInfinite;
     int remaining = noLimit ? kIdConnectWaitSlice + 1 : limit;
+    const TIdAbortSignal* abort = TIdAbortScope::Current();
+    const auto aborted = [abort] { return abort != nullptr && abort->Raised(); };
     while (remaining > kIdConnectWaitSlice) {
+        if (aborted()) {
+            remaining = 0; // given up: abandoned below like a time-out
+            break;
+        }
         if (thread.WaitFinished(milliseconds(kIdConnectWaitSlice))) {
             remaining = 0;
             break;
         }
         remaining = noLimit ? kIdConnectWaitSlice + 1 : remaining - kIdConnectWaitSlice;
     }
-    if (remaining > 0)
+    if (remaining > 0 && !aborted())
         thread.WaitFinished(milliseconds(remaining));
     if (!thread.Finished()) {
         // Abandon the connect and see its thread end before reporting.
         thread.Terminate();
         thread.WaitFor();
         Close();
+        TIdAbortScope::Check();
         throw EIdConnectTimeout();
     }
     thread.WaitFor();
@@ -78,8 +86,10 @@ void TIdIOHandlerSocket::ConnectThroughThread(int limit) {
 bool TIdIOHandlerSocket::WaitReadable(int limit) {
     if (!Connected())
         throw EIdConnClosedGracefully();
-    // poll rather than select: no FD_SETSIZE ceiling on the descriptor.
-    pollfd wait{Binding->Handle, POLLIN, 0};
+    // poll rather than select: no FD_SETSIZE ceiling on the descriptor. A
+    // raised abort signal ends the wait as if the connection were gone.
+    const TIdAbortSignal* abort = TIdAbortScope::Current();
+    pollfd wait[2] = {{Binding->Handle, POLLIN, 0}, {abort ? abort->Handle() : -1, POLLIN, 0}};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
     for (;;) {
         int timeout = -1;
@@ -88,10 +98,16 @@ bool TIdIOHandlerSocket::WaitReadable(int limit) {
                 deadline - std::chrono::steady_clock::now());
             timeout = left.count() > 0 ? static_cast<int>(left.count()) : 0;
         }
-        const int ready = ::poll(&wait, 1, timeout);
+        if (abort && abort->Raised()) {
+            Close();
+            throw EIdClosedSocket();
+        }
+        const int ready = ::poll(wait, abort ? 2 : 1, timeout);
         if (ready == -1 && errno == EINTR)
             continue; // a signal is no time-out
-        return ready == 1;
+        if (ready > 0 && wait[1].revents != 0)
+            continue; // the abort: handled at the top
+        return ready > 0;
     }
 }
 

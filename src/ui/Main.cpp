@@ -67,6 +67,7 @@ TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings))
 TMainForm::~TMainForm() {
     // Runs still going end at their next page and never reach this window.
     StopRuns->store(true);
+    AbortFetches->Raise();
     Bridge->Close();
     // The views read the grids, which are members and die before the base
     // class would delete its children.
@@ -231,7 +232,11 @@ void TMainForm::btnSearchClick() {
     ItemLists.SalesOrderList.clear();
 
     TRunOperations ops;
-    ops.FetchPage = Settings.FetchPage;
+    ops.FetchPage = [fetch = Settings.FetchPage, abort = AbortFetches](const std::string& url,
+                                                                       std::string& body) {
+        const http::TIdAbortScope scope(abort);
+        fetch(url, body);
+    };
     std::weak_ptr<TRunBridge> bridge = Bridge;
     ops.Synchronize = [bridge](const std::function<void()>& call) {
         const auto alive = bridge.lock();

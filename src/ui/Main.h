@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DesktopServices.h"
+#include "IdAbortSignal.h"
 #include "ItemRecords.h"
 #include "MainFormSettings.h"
 #include "StringGrid.h"
@@ -90,6 +91,8 @@ private:
     // Runs reach the window only through the bridge; closing stops them.
     std::shared_ptr<class TRunBridge> Bridge;
     std::shared_ptr<std::atomic<bool>> StopRuns = std::make_shared<std::atomic<bool>>(false);
+    // Raised with StopRuns, so a fetch in flight is given up too.
+    std::shared_ptr<http::TIdAbortSignal> AbortFetches = std::make_shared<http::TIdAbortSignal>();
 
     QLabel* labID = nullptr;
     QLineEdit* txtID = nullptr;

@@ -1,0 +1,112 @@
+#include "FixtureMarketplace.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace korvane::test {
+
+namespace {
+
+// The value of key in a query ("" when absent).
+std::string QueryValue(const std::string& target, const std::string& key) {
+    for (const char separator : {'?', '&'}) {
+        const std::string start = separator + key + "=";
+        const std::size_t at = target.find(start);
+        if (at != std::string::npos) {
+            const std::size_t from = at + start.size();
+            return target.substr(from, target.find_first_of("&# ", from) - from);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+FixtureMarketplace::FixtureMarketplace() {
+    Server.Start({[this](LoopbackPeer& peer) { Answer(peer); }}, true);
+}
+
+FixtureMarketplace::~FixtureMarketplace() {
+    Server.Stop();
+}
+
+std::vector<std::string> FixtureMarketplace::ShopPages(const std::vector<FixtureItem>& items,
+                                                       std::size_t perPage) {
+    std::vector<std::string> pages;
+    std::size_t at = 0;
+    do {
+        ListingPageBuilder page;
+        for (std::size_t i = 0; i < perPage && at < items.size(); ++i)
+            page.Add(items[at++]);
+        pages.push_back(page.Last(at >= items.size()).Build());
+    } while (at < items.size());
+    return pages;
+}
+
+void FixtureMarketplace::SetShop(std::vector<std::string> salesPages,
+                                 std::vector<std::string> defaultPages) {
+    std::lock_guard lock(Lock);
+    SalesPages = std::move(salesPages);
+    DefaultPages = std::move(defaultPages);
+}
+
+void FixtureMarketplace::SetFault(bool salesPass, int page, TFault fault) {
+    std::lock_guard lock(Lock);
+    Faults[{salesPass, page}] = fault;
+}
+
+void FixtureMarketplace::SetDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(Lock);
+    Delay = delay;
+}
+
+std::string FixtureMarketplace::Host() const {
+    return "127.0.0.1:" + std::to_string(Server.Port());
+}
+
+std::vector<std::string> FixtureMarketplace::Requests() const {
+    std::lock_guard lock(Lock);
+    return Targets;
+}
+
+void FixtureMarketplace::Answer(LoopbackPeer& peer) {
+    const std::string head = peer.ReadRequestHead();
+    const std::size_t start = head.find(' ') + 1;
+    const std::string target = head.substr(start, head.find(' ', start) - start);
+
+    const bool sales = QueryValue(target, "sort") == "biz30day";
+    const std::string skip = QueryValue(target, "s");
+    const int page = skip.empty() ? 1 : std::stoi(skip) / 42 + 1;
+
+    std::string body;
+    TFault fault = TFault::None;
+    std::chrono::milliseconds delay{0};
+    {
+        std::lock_guard lock(Lock);
+        Targets.push_back(target);
+        const auto& pages = sales ? SalesPages : DefaultPages;
+        if (page >= 1 && static_cast<std::size_t>(page) <= pages.size())
+            body = pages[static_cast<std::size_t>(page) - 1];
+        if (const auto it = Faults.find({sales, page}); it != Faults.end())
+            fault = it->second;
+        delay = Delay;
+    }
+    // Sliced so a stopping server does not wait out the whole delay.
+    const auto slice = std::chrono::milliseconds(20);
+    for (auto left = delay; left.count() > 0 && !Server.Stopping(); left -= slice)
+        std::this_thread::sleep_for(std::min(left, slice));
+
+    if (fault == TFault::Reset) {
+        peer.Reset();
+        return;
+    }
+    if (fault == TFault::ServerError)
+        peer.Send(HttpResponse("500 Internal Server Error", "", "busy"));
+    else if (body.empty())
+        peer.Send(HttpResponse("404 Not Found", "", "no such page"));
+    else
+        peer.Send(HttpResponse("200 OK", "Content-Type: text/html; charset=gbk\r\n", body));
+    peer.WaitForClientClose();
+}
+
+} // namespace korvane::test

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ListingPageBuilder.h"
+#include "LoopbackServer.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace korvane::test {
+
+// A loopback marketplace serving a scripted shop's listing pages by the
+// query's "sort" and "s" values, one connection per page as the crawl makes
+// them. Pages past the last answer 404.
+class FixtureMarketplace {
+public:
+    enum class TFault {
+        None,
+        Reset,       // drop the connection before answering
+        ServerError, // answer 500
+    };
+
+    FixtureMarketplace();
+    ~FixtureMarketplace();
+
+    // Splits items into pages of perPage items, the last one carrying the end
+    // marker; no items gives one empty last page.
+    static std::vector<std::string> ShopPages(const std::vector<FixtureItem>& items,
+                                              std::size_t perPage = 42);
+
+    // Set before a run starts.
+    void SetShop(std::vector<std::string> salesPages, std::vector<std::string> defaultPages);
+    void SetFault(bool salesPass, int page, TFault fault);
+    // Every answer waits this long first (a slow marketplace).
+    void SetDelay(std::chrono::milliseconds delay);
+
+    // "127.0.0.1:PORT", the crawl's search host.
+    std::string Host() const;
+    // Request targets received so far, in order.
+    std::vector<std::string> Requests() const;
+
+private:
+    void Answer(LoopbackPeer& peer);
+
+    mutable std::mutex Lock;
+    std::vector<std::string> SalesPages;
+    std::vector<std::string> DefaultPages;
+    std::map<std::pair<bool, int>, TFault> Faults;
+    std::chrono::milliseconds Delay{0};
+    std::vector<std::string> Targets;
+    LoopbackServer Server;
+};
+
+} // namespace korvane::test

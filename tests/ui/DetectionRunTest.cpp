@@ -1,0 +1,276 @@
+// Whole detection runs through the real window, crawl, HTTP client and
+// analysis, against a loopback marketplace.
+#include "Main.h"
+
+#include "FixtureMarketplace.h"
+#include "GbkText.h"
+#include "GridView.h"
+#include "MyUtils.h"
+#include "QtWait.h"
+#include "RankAnalysis.h"
+#include "RecordingDesktop.h"
+#include "ResultTables.h"
+#include "SortChoice.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+using korvane::test::FixtureItem;
+using korvane::test::FixtureMarketplace;
+using korvane::test::Gbk;
+using korvane::test::MakeItem;
+
+namespace {
+
+constexpr int kRunWaitMs = 20000;
+
+class DetectionRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TMainFormSettings settings;
+        settings.VersionUrl = "";
+        settings.SearchHost = Marketplace.Host();
+        settings.Desktop = &Desktop;
+        Form = std::make_unique<TMainForm>(settings);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    }
+    void TearDown() override {
+        Form.reset();
+        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    }
+
+    QPushButton* Button() const { return Form->findChild<QPushButton*>("btnSearch"); }
+
+    void Press(const QString& nick) {
+        auto* box = Form->findChild<QLineEdit*>("txtID");
+        box->clear();
+        box->setFocus();
+        // Typed text arrives as one committed string, as from an input method.
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, nick);
+        QApplication::sendEvent(box, &typed);
+        QTest::mouseClick(Button(), Qt::LeftButton);
+    }
+    void WaitForRunEnd() {
+        ASSERT_TRUE(test::WaitUntil([this] { return Button()->isEnabled(); }, kRunWaitMs));
+    }
+    void Run(const QString& nick = "shop") {
+        Press(nick);
+        EXPECT_FALSE(Button()->isEnabled());
+        WaitForRunEnd();
+    }
+
+    FixtureMarketplace Marketplace;
+    test::TRecordingDesktop Desktop;
+    std::unique_ptr<TMainForm> Form;
+};
+
+// The three tables a run must end with for the given listings, computed by
+// the engine alone: every all-items row, the analysis and the end-of-run sort.
+struct ExpectedTables {
+    TStringGrid Data1, Data2, Data3;
+
+    ExpectedTables(const std::vector<FixtureItem>& salesOrder,
+                   const std::vector<FixtureItem>& defaultOrder) {
+        SetUpResultTables(Data1, Data2, Data3);
+        TResultLists lists;
+        for (const FixtureItem& item : salesOrder)
+            lists.SalesOrderList.push_back({item.Id, item.Title});
+        for (const FixtureItem& item : defaultOrder) {
+            TItemInfo info{item.Id,
+                           item.Title,
+                           item.Price,
+                           static_cast<std::int32_t>(lists.DefaultList.size()) + 1,
+                           std::stoi(item.SalesText.value_or("0")),
+                           0,
+                           0};
+            lists.DefaultList.push_back(info);
+            AddItemRow(Data1, info);
+        }
+        AnalyseRanks(lists, Data2, Data3);
+        TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
+    }
+};
+
+void ExpectSameCells(const TStringGrid& actual, const TStringGrid& expected, const char* name) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(actual.RowCount(), expected.RowCount());
+    ASSERT_EQ(actual.ColumnCount(), expected.ColumnCount());
+    for (int r = 0; r < expected.RowCount(); ++r)
+        for (int c = 0; c < expected.ColumnCount(); ++c)
+            EXPECT_EQ(actual.Cell(c, r), expected.Cell(c, r)) << "cell (" << c << ", " << r << ")";
+}
+
+std::vector<std::string> Row(const TStringGrid& grid, int row) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < grid.ColumnCount(); ++c)
+        cells.push_back(grid.Cell(c, row));
+    return cells;
+}
+
+TEST_F(DetectionRunTest, WorkedExample) {
+    const FixtureItem v = MakeItem("101", "V", "1.00", "5"), w = MakeItem("102", "W", "2.00", "9"),
+                      x = MakeItem("103", "X", "3.00", "5"), y = MakeItem("104", "Y", "4.00", "0"),
+                      z = MakeItem("105", "Z", "5.00", "9");
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({w, z, v, x}),
+                        FixtureMarketplace::ShopPages({v, w, x, y, z}));
+    Run();
+
+    const std::string demoted = Gbk("重要宝贝被隐性降权"), normal = Gbk("重要宝贝权值正常");
+    EXPECT_EQ(Row(Form->Grid1(), 1), (std::vector<std::string>{"1", "V", "5", "1.00", "", "101"}));
+    EXPECT_EQ(Row(Form->Grid1(), 5), (std::vector<std::string>{"5", "Z", "9", "5.00", "", "105"}));
+    EXPECT_EQ(Form->Grid1().RowCount(), 7);
+    EXPECT_EQ(Form->Grid2().RowCount(), 3);
+    EXPECT_EQ(Row(Form->Grid2(), 1), (std::vector<std::string>{"1", "Y", "0", "4.00", "104"}));
+    // The analysis gives V, X, W, Z; the end-of-run sort by sales gives W, Z, V, X.
+    ASSERT_EQ(Form->Grid3().RowCount(), 6);
+    EXPECT_EQ(Row(Form->Grid3(), 1),
+              (std::vector<std::string>{"1", "W", "9", "2.00", "2", "1", "-1", demoted, "102"}));
+    EXPECT_EQ(Row(Form->Grid3(), 2),
+              (std::vector<std::string>{"2", "Z", "9", "5.00", "5", "2", "-3", demoted, "105"}));
+    EXPECT_EQ(Row(Form->Grid3(), 3),
+              (std::vector<std::string>{"3", "V", "5", "1.00", "1", "4", "3", normal, "101"}));
+    EXPECT_EQ(Row(Form->Grid3(), 4),
+              (std::vector<std::string>{"4", "X", "5", "3.00", "3", "3", "0", normal, "103"}));
+    EXPECT_EQ(Row(Form->Grid3(), 5), std::vector<std::string>(9));
+    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(), QString());
+    // One page per pass, the nick in both.
+    const auto requests = Marketplace.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_NE(requests[0].find("sort=biz30day&nick=shop&"), std::string::npos);
+    EXPECT_NE(requests[1].find("sort=coefp&nick=shop&"), std::string::npos);
+}
+
+// A shop of several pages: ties in sales, an item listed twice, items the
+// sales listing leaves out, and a GBK title.
+std::vector<FixtureItem> BigShop() {
+    std::vector<FixtureItem> items;
+    for (int i = 0; i < 100; ++i)
+        items.push_back(MakeItem(std::to_string(5000 + i), "连衣裙 " + std::to_string(i),
+                                 std::to_string(10 + i) + ".00", std::to_string((i * 7) % 13)));
+    items.insert(items.begin() + 50, items[3]); // listed again on page 2
+    return items;
+}
+
+TEST_F(DetectionRunTest, ShopOfSeveralPages) {
+    const std::vector<FixtureItem> defaultOrder = BigShop();
+    std::vector<FixtureItem> salesOrder;
+    for (std::size_t i = 0; i < defaultOrder.size(); ++i)
+        if (i % 17 != 5) // the sales listing leaves a few out
+            salesOrder.push_back(defaultOrder[(i * 31) % defaultOrder.size()]);
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(salesOrder),
+                        FixtureMarketplace::ShopPages(defaultOrder));
+    Run(QString::fromUtf8("小店 a-1"));
+
+    const ExpectedTables expected(salesOrder, defaultOrder);
+    ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
+    ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
+    ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
+    EXPECT_GT(Form->Grid2().RowCount(), 3);
+    // Three pages a pass; the nick went out as GBK.
+    const auto requests = Marketplace.Requests();
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_NE(requests[4].find("s=42&sort=coefp&nick=%D0%A1%B5%EA%20a%2D1&"), std::string::npos);
+}
+
+TEST_F(DetectionRunTest, EmptyShopShowsTheNotice) {
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({}), FixtureMarketplace::ShopPages({}));
+    Run();
+    EXPECT_EQ(Form->Grid1().RowCount(), 2);
+    EXPECT_EQ(Form->Grid3().RowCount(), 2);
+    EXPECT_EQ(Form->Grid2().RowCount(), 2);
+    EXPECT_EQ(Form->Grid2().Cell(1, 1), Gbk("店铺宝贝共0个 ，没有被降权宝贝"));
+}
+
+TEST_F(DetectionRunTest, FailingPageIsLeftOutAndTheRunGoesOn) {
+    std::vector<FixtureItem> items;
+    for (int i = 0; i < 100; ++i)
+        items.push_back(MakeItem(std::to_string(i), "t" + std::to_string(i), "1.00", "1"));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items));
+    Marketplace.SetFault(false, 2, FixtureMarketplace::TFault::Reset);
+    Run();
+
+    // Page 2 (items 42 to 83) is missing; page 3 follows with the next ranks.
+    std::vector<FixtureItem> read(items.begin(), items.begin() + 42);
+    read.insert(read.end(), items.begin() + 84, items.end());
+    const ExpectedTables expected(items, read);
+    ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
+    ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
+    EXPECT_EQ(Form->Grid1().Cell(0, 43), "43");
+    EXPECT_EQ(Form->Grid1().Cell(5, 43), "84");
+}
+
+TEST_F(DetectionRunTest, SecondRunRightAfterTheFirst) {
+    const std::vector<FixtureItem> first = {MakeItem("1", "a", "1", "3"),
+                                            MakeItem("2", "b", "1", "4")};
+    const std::vector<FixtureItem> second = {MakeItem("7", "c", "2", "1")};
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(first), FixtureMarketplace::ShopPages(first));
+    Run();
+    EXPECT_EQ(Form->Grid1().RowCount(), 4);
+
+    // The first run's threads are still releasing when the second starts.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({}), FixtureMarketplace::ShopPages(second));
+    Run();
+    const ExpectedTables expected({}, second);
+    ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
+    ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
+    ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
+}
+
+TEST_F(DetectionRunTest, PressesDuringARunDoNothing) {
+    std::vector<FixtureItem> items;
+    for (int i = 0; i < 6; ++i)
+        items.push_back(
+            MakeItem(std::to_string(i), "t" + std::to_string(i), "1", std::to_string(i % 3)));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items, 2),
+                        FixtureMarketplace::ShopPages(items, 2));
+    Marketplace.SetDelay(std::chrono::milliseconds(50));
+    Press("shop");
+    ASSERT_FALSE(Button()->isEnabled());
+    QTest::mouseClick(Button(), Qt::LeftButton); // disabled: ignored
+    Form->btnSearchClick();                      // and the handler itself refuses
+    Form->findChild<QPushButton*>("btnSort")->click();
+    WaitForRunEnd();
+
+    EXPECT_EQ(Marketplace.Requests().size(), 6u); // three pages a pass, one run
+    // The end of the run sorted the ranking table by sales, highest first.
+    std::vector<std::string> sales;
+    for (int r = 1; r < Form->Grid3().RowCount() - 1; ++r)
+        sales.push_back(Form->Grid3().Cell(2, r));
+    EXPECT_TRUE(std::is_sorted(sales.rbegin(), sales.rend())) << ::testing::PrintToString(sales);
+}
+
+TEST_F(DetectionRunTest, BoundedPassIsNamedInTheStatusBar) {
+    // Nothing but 404s: the sales pass stops after five empty pages.
+    Marketplace.SetShop({}, {});
+    Run();
+    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(),
+              QString::fromUtf8(
+                  "销量排序读到第5页时已连续5页没有读到宝贝，已停止读取，结果可能不完整。"));
+    // The next run clears it.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({}), FixtureMarketplace::ShopPages({}));
+    Run();
+    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(), QString());
+}
+
+TEST_F(DetectionRunTest, ClosingDuringARunEndsItsThreads) {
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({MakeItem("1", "a", "1", "1")}),
+                        FixtureMarketplace::ShopPages({MakeItem("1", "a", "1", "1")}));
+    Marketplace.SetDelay(std::chrono::seconds(60)); // a fetch that would outlast any patience
+    Press("shop");
+    ASSERT_TRUE(test::WaitUntil([this] { return !Marketplace.Requests().empty(); }, 5000));
+    Form.reset();
+    // The fetch in flight is abandoned: without that the worker would wait
+    // out the client's 10-second read limit.
+    EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(3)));
+}
+
+} // namespace
