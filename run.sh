@@ -6,5 +6,5 @@ cd "$(dirname "$0")"
 
 BUILD=${KORVANE_BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD"
-echo "Korvane: the engine is built; the window is not built yet."
+cmake --build "$BUILD" --target Korvane
+exec "$BUILD/src/Korvane"

@@ -159,6 +159,8 @@ QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
     auto* number = new QLineEdit(Text(publisher::kContactNumber), panel);
     number->setGeometry(80, 95, 65, 18);
     number->setReadOnly(true);
+    number->setTextMargins(0, 0, 0, 0);
+    number->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
     auto* note = new QLabel(Text(publisher::kContactNote), panel);
     note->setGeometry(140, 96, 156, 13 + 4);
     return panel;

@@ -31,12 +31,13 @@ struct PanelLink {
     const char* Url;
 };
 inline constexpr PanelLink kPanelLinks[3] = {
-    {"官方博客：", "www.ostrevan.com/blog", "http://www.ostrevan.com/blog/"},
-    {"软件下载：", "www.ostrevan.com/soft", "http://www.ostrevan.com/soft/"},
-    {"交流论坛：", "www.ostrevan.com/bbs", "http://www.ostrevan.com/bbs/"},
+    {"官方博客：", "Ostrevan博客", "http://www.ostrevan.com/blog/"},
+    {"软件下载：", "Ostrevan软件", "http://www.ostrevan.com/soft/"},
+    {"交流论坛：", "Ostrevan论坛", "http://www.ostrevan.com/bbs/"},
 };
-inline constexpr const char* kContactCaption = "联系电话：";
-inline constexpr const char* kContactNumber = "0571-56780000";
+// The edit box is 65 pixels wide: the number must fit it.
+inline constexpr const char* kContactCaption = "客服QQ：";
+inline constexpr const char* kContactNumber = "8006123";
 inline constexpr const char* kContactNote = "（工作日 9:00-18:00）";
 
 // The link at the right end of the status bar.
