@@ -1,25 +1,36 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Korvane with its tests, and runs every test:
-# once in the normal build, then again under AddressSanitizer and
-# UndefinedBehaviorSanitizer (skip that second round with KORVANE_QUICK=1).
+# once in the normal build, again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
+# KORVANE_QUICK=1 runs the normal round only. Any sanitizer report fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=$(nproc)
+# Runs, connect threads and the window closing mid-run: what ThreadSanitizer watches.
+thread_tests='RunControl|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun'
 
-build_and_test() { # dir, extra cmake arguments...
+configure_and_build() { # dir, extra cmake arguments...
   local dir=$1
   shift
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
 
 echo "== normal build"
-build_and_test build
+configure_and_build build
+ctest --test-dir build --output-on-failure -j"$jobs"
+
 if [[ "${KORVANE_QUICK:-0}" != 1 ]]; then
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    build_and_test build-asan -DKORVANE_SANITIZER=address -DKORVANE_BUILD_BENCH=OFF
+  configure_and_build build-asan -DKORVANE_SANITIZER=address -DKORVANE_BUILD_BENCH=OFF
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -E CodeFormat
+
+  echo "== ThreadSanitizer build (threaded tests)"
+  configure_and_build build-tsan -DKORVANE_SANITIZER=thread -DKORVANE_BUILD_BENCH=OFF
+  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R "$thread_tests"
 fi
