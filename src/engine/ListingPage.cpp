@@ -1,6 +1,6 @@
 #include "ListingPage.h"
 
-#include "IntegerText.h"
+#include "IdGlobal.h"
 #include "ListingMarkers.h"
 #include "MyUtils.h"
 
@@ -50,7 +50,8 @@ std::int32_t CutItemSales(std::string_view piece) {
     CutBefore(piece, markers::kDealsUnit);
     if (piece.empty())
         return 0;
-    return TextToInt32(piece).value_or(0);
+    // A whole number, hex forms included; anything else counts as no sales.
+    return http::NumberToInt32(piece).value_or(0);
 }
 
 bool IsLastListingPage(std::string_view page) {

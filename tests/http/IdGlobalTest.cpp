@@ -1,12 +1,13 @@
-#include "IntegerText.h"
+#include "IdGlobal.h"
 
 #include <gtest/gtest.h>
 
-using namespace korvane;
+using namespace korvane::http;
 
 namespace {
 
-TEST(TextToInt32, WholeTextOrNothing) {
+// The sales counts of a listing and the numbers of an address read this way.
+TEST(NumberToInt32, WholeTextOrNothing) {
     const std::vector<std::pair<std::string, std::optional<std::int32_t>>> cases = {
         {"12", 12},
         {" 12", 12},
@@ -35,7 +36,7 @@ TEST(TextToInt32, WholeTextOrNothing) {
         {"\xA3\xB1\xA3\xB2", std::nullopt}, // full-width digits are not digits
     };
     for (const auto& [text, value] : cases)
-        EXPECT_EQ(TextToInt32(text), value) << "'" << text << "'";
+        EXPECT_EQ(NumberToInt32(text), value) << "'" << text << "'";
 }
 
 } // namespace
