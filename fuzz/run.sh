@@ -17,13 +17,24 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DKORVANE_FUZZ=ON >/dev/null
 cmake --build "$BUILD" -j"${KORVANE_JOBS:-2}"
 
+# Longest input per target, used from the start: a response with redirects,
+# cookies and chunks, or a listing page with a few items, needs room.
+max_len() {
+  case $1 in
+    http_response) echo 4096 ;;
+    listing_page) echo 8192 ;;
+    *) echo 1024 ;;
+  esac
+}
+
 run_one() { # name
   local name=$1
   local work="$BUILD/corpus/$name" findings="$BUILD/findings/$name"
   mkdir -p "$work" "$findings"
   echo "== fuzz $name for ${seconds}s"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    "$BUILD/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
+    "$BUILD/fuzz/fuzz_$name" -max_total_time="$seconds" -max_len="$(max_len "$name")" \
+    -len_control=0 -timeout=30 -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$findings/" "$work" "fuzz/corpus/$name"
 }
 
