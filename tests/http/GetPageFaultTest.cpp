@@ -178,12 +178,12 @@ std::vector<FaultRow> Rows() {
          .Prepare = Serve([](LoopbackPeer& peer) {
              peer.ReadRequestHead();
              peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n");
-             peer.Trickle("0123456789", milliseconds(60));
+             peer.Trickle("0123456789", milliseconds(50));
              peer.WaitForClientClose();
          }),
-         .ReadTimeout = 200,
+         .ReadTimeout = 300,
          .Left = "0123456789",
-         .AtLeast = milliseconds(500)},
+         .AtLeast = milliseconds(400)},
         {.Name = "EndlessBody",
          .Prepare = Serve(Flood("HTTP/1.1 200 OK\r\n\r\n", z, 80 * kMiB)),
          .ReadTimeout = 5000,
