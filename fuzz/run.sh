@@ -40,6 +40,8 @@ run_one() { # name
 
 if [[ "$target" == all ]]; then
   for t in "${TARGETS[@]}"; do run_one "$t"; done
+  # A finding has ended the script before this line.
+  echo "fuzz: ${#TARGETS[@]} passed, 0 failed"
 else
   [[ " ${TARGETS[*]} " == *" $target "* ]] || { echo "unknown target: $target" >&2; exit 2; }
   run_one "$target"
