@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Korvane with its tests, and runs every test:
 # once in the normal build, again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the threaded tests under ThreadSanitizer.
-# KORVANE_QUICK=1 runs the normal round only. Any sanitizer report fails.
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, then
+# each fuzz target for a short while. KORVANE_QUICK=1 runs the normal round
+# only. Any sanitizer report fails. The soak test (label "soak") is left out;
+# README says how to run it.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
@@ -20,17 +22,20 @@ configure_and_build() { # dir, extra cmake arguments...
 
 echo "== normal build"
 configure_and_build build
-ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" -LE soak
 
 if [[ "${KORVANE_QUICK:-0}" != 1 ]]; then
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
   configure_and_build build-asan -DKORVANE_SANITIZER=address -DKORVANE_BUILD_BENCH=OFF
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure -j"$jobs" -E CodeFormat
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE soak -E CodeFormat
 
   echo "== ThreadSanitizer build (threaded tests)"
   configure_and_build build-tsan -DKORVANE_SANITIZER=thread -DKORVANE_BUILD_BENCH=OFF
   TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
-    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -R "$thread_tests"
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -LE soak -R "$thread_tests"
+
+  echo "== fuzz targets, ${KORVANE_FUZZ_SECONDS:-20}s each"
+  KORVANE_JOBS="$jobs" ./fuzz/run.sh all "${KORVANE_FUZZ_SECONDS:-20}"
 fi

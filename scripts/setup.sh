@@ -15,6 +15,10 @@ PACKAGES=(
   libgmock-dev
   libbenchmark-dev
   clang-format
+  # fuzzing (fuzz/run.sh): clang with libFuzzer, and readable reports
+  clang
+  libclang-rt-14-dev
+  llvm
   # the window
   qt6-base-dev
   libgl-dev

@@ -3,6 +3,7 @@
 #include "IdException.h"
 #include "IdGlobal.h"
 
+#include <algorithm>
 #include <array>
 #include <ctime>
 
@@ -277,10 +278,25 @@ void TIdCookieRFC2965::LoadProperties(const TAttributes& attributes) {
 // --- the store's collection ------------------------------------------------------------
 
 TIdCookieRFC2109* TIdCookieList::Find(std::string_view name) const {
-    for (const TEntry& e : Entries)
-        if (SameText(e.Name, name))
-            return e.Cookie.get();
-    return nullptr;
+    const auto it = ByName.find(UpperCase(name));
+    return it == ByName.end() ? nullptr : Items[it->second].Cookie.get();
+}
+
+void TIdCookieList::Append(std::unique_ptr<TIdCookieRFC2109> cookie) {
+    std::string name = cookie->Name;
+    ByName.emplace(UpperCase(name), Items.size());
+    Items.push_back({std::move(name), std::move(cookie)});
+}
+
+void TIdCookieList::DropExpired(std::int64_t nowSeconds) {
+    const auto expired = [nowSeconds](const TEntry& e) { return e.Cookie->IsExpired(nowSeconds); };
+    const auto first = std::remove_if(Items.begin(), Items.end(), expired);
+    if (first == Items.end())
+        return;
+    Items.erase(first, Items.end());
+    ByName.clear();
+    for (std::size_t i = 0; i < Items.size(); ++i)
+        ByName.emplace(UpperCase(Items[i].Name), i);
 }
 
 void TIdCookies::Store(std::unique_ptr<TIdCookieRFC2109> cookie) {
@@ -295,8 +311,8 @@ void TIdCookies::Store(std::unique_ptr<TIdCookieRFC2109> cookie) {
     }
     TIdCookieRFC2109* stored = domain->Cookies.Find(cookie->Name);
     if (!stored) {
-        std::string name = cookie->Name;
-        domain->Cookies.Entries.push_back({std::move(name), std::move(cookie)});
+        if (Count() < kMaxCookies)
+            domain->Cookies.Append(std::move(cookie));
         return;
     }
     stored->Name = cookie->Name;
@@ -314,20 +330,15 @@ void TIdCookies::Store(std::unique_ptr<TIdCookieRFC2109> cookie) {
 
 void TIdCookies::DropExpired(std::int64_t nowSeconds) {
     std::lock_guard lock(Guard);
-    for (TDomain& d : Index) {
-        auto& entries = d.Cookies.Entries;
-        for (std::size_t i = entries.size(); i-- > 0;) {
-            if (entries[i].Cookie->IsExpired(nowSeconds))
-                entries.erase(entries.begin() + static_cast<long>(i));
-        }
-    }
+    for (TDomain& d : Index)
+        d.Cookies.DropExpired(nowSeconds);
 }
 
 std::size_t TIdCookies::Count() const {
     std::lock_guard lock(Guard);
     std::size_t n = 0;
     for (const TDomain& d : Index)
-        n += d.Cookies.Entries.size();
+        n += d.Cookies.Entries().size();
     return n;
 }
 

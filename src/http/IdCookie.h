@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace korvane::http {
@@ -80,16 +81,24 @@ protected:
 };
 
 // A domain's cookies, keyed by name (compared without regard to case), in
-// the order they were first stored.
+// the order they were first stored. Lookups go through an index, so a
+// server that sets thousands of cookies costs no quadratic time.
 class TIdCookieList {
 public:
     struct TEntry {
         std::string Name;
         std::unique_ptr<TIdCookieRFC2109> Cookie;
     };
-    std::vector<TEntry> Entries;
 
     TIdCookieRFC2109* Find(std::string_view name) const;
+    void Append(std::unique_ptr<TIdCookieRFC2109> cookie);
+    // Removes and destroys every cookie expired at nowSeconds.
+    void DropExpired(std::int64_t nowSeconds);
+    const std::vector<TEntry>& Entries() const { return Items; }
+
+private:
+    std::vector<TEntry> Items;
+    std::unordered_map<std::string, std::size_t> ByName; // upper-case name -> position
 };
 
 // Every cookie of one store, indexed by domain text. The lock lets its
@@ -97,13 +106,18 @@ public:
 // uses a store at a time, so it is never contended.
 class TIdCookies {
 public:
+    // A store keeps at most this many cookies; a cookie of a new name past it
+    // is discarded, while stored ones can still be replaced.
+    static constexpr std::size_t kMaxCookies = 3000;
+
     struct TDomain {
         std::string Domain;
         TIdCookieList Cookies;
     };
 
     // Stores a valid new cookie: a stored one of the same domain and name
-    // takes over its values and keeps its place.
+    // takes over its values and keeps its place. Past kMaxCookies a cookie
+    // of a new name is discarded.
     void Store(std::unique_ptr<TIdCookieRFC2109> cookie);
     void DropExpired(std::int64_t nowSeconds);
     const std::vector<TDomain>& Domains() const { return Index; }

@@ -31,6 +31,10 @@ void TIdCookieManager::AddCookie2(std::string_view text, std::string_view host) 
 
 void TIdCookieManager::StoreSetCookie(std::unique_ptr<TIdCookieRFC2109> cookie,
                                       std::string_view text, std::string_view host) {
+    // A CR, LF or other control byte would reach the "Cookie" line of the
+    // next request; such a cookie is ignored as a whole.
+    if (std::any_of(text.begin(), text.end(), IsControlByte))
+        return;
     cookie->ParseCookieText(text);
     if (cookie->DomainAttr.empty())
         cookie->DomainAttr = std::string(host);
@@ -67,7 +71,7 @@ std::string TIdCookieManager::CookieHeaderFor(const TIdURI& url) {
         // substring test would hand cookies to unrelated hosts.
         if (!DomainMatches(url.HostPart, domain.Domain))
             continue;
-        const auto& entries = domain.Cookies.Entries;
+        const auto& entries = domain.Cookies.Entries();
         for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
             const TIdCookieRFC2109& c = *it->Cookie;
             const bool pathMatches = url.DirPath.compare(0, c.PathAttr.size(), c.PathAttr) == 0;

@@ -16,6 +16,13 @@ inline bool IsGbkLeadByte(char ch) {
     return b >= 0x81 && b <= 0xFE;
 }
 
+// A byte that could end or split a line of a request head on the far side:
+// a control character other than HTAB.
+inline bool IsControlByte(char ch) {
+    const auto b = static_cast<unsigned char>(ch);
+    return (b < 0x20 && b != '\t') || b == 0x7F;
+}
+
 // First occurrence of needle (whose first byte is ASCII) at a character
 // boundary at or after from; npos when none.
 std::size_t MbcsFind(std::string_view text, std::string_view needle, std::size_t from = 0);

@@ -3,6 +3,8 @@
 #include "IdException.h"
 #include "IdGlobal.h"
 
+#include <algorithm>
+
 namespace korvane::http {
 
 namespace {
@@ -160,12 +162,22 @@ void TIdCustomHTTP::SendRequest() {
         if (!cookie.empty())
             request.HeaderLines.PutHeader("Cookie", cookie);
     }
+    const char* version = ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 ? "1.0" : "1.1";
+    const std::string requestLine = std::string(MethodName(request.HttpMethod)) + " " +
+                                    request.RequestTarget + " HTTP/" + version;
+    // A redirect target (or a caller's URL) is sent byte for byte: a CR, LF
+    // or other control byte in it would let the server write the next
+    // request's head.
+    auto unsafe = [](const std::string& line) {
+        return std::any_of(line.begin(), line.end(), IsControlByte);
+    };
+    if (unsafe(requestLine) || std::any_of(request.HeaderLines.Strings().begin(),
+                                           request.HeaderLines.Strings().end(), unsafe))
+        throw EIdException("Request line or header holds a control character.");
     // The whole head is built in the batch and leaves in one send.
     OpenSendBatch(-1);
     try {
-        const char* version = ProtocolVersion == TIdHTTPProtocolVersion::pv1_0 ? "1.0" : "1.1";
-        SendLine(std::string(MethodName(request.HttpMethod)) + " " + request.RequestTarget +
-                 " HTTP/" + version);
+        SendLine(requestLine);
         for (const std::string& line : request.HeaderLines.Strings())
             if (!line.empty())
                 SendLine(line);
@@ -178,11 +190,12 @@ void TIdCustomHTTP::SendRequest() {
 }
 
 void TIdCustomHTTP::ReadResponseHead() {
-    Response().StatusLine = ReadLine();
+    HeadBytes = 0;
+    Response().StatusLine = ReadHeadLine();
     ReadHeaderBlock();
     StoreCookies();
     while (Response().StatusNumber() == 100) {
-        Response().StatusLine = ReadLine();
+        Response().StatusLine = ReadHeadLine();
         ReadHeaderBlock();
         StoreCookies();
     }
@@ -191,17 +204,25 @@ void TIdCustomHTTP::ReadResponseHead() {
 void TIdCustomHTTP::ReadHeaderBlock() {
     TIdHTTPResponse& response = Response();
     response.HeaderLines.Clear();
-    std::string line = ReadLine();
+    std::string line = ReadHeadLine();
     while (!line.empty()) {
         response.HeaderLines.Add(std::move(line));
         try {
-            line = ReadLine();
+            line = ReadHeadLine();
         } catch (const EIdConnClosedGracefully&) {
             CloseConnection();
             break;
         }
     }
     response.ReadHeaderFields();
+}
+
+std::string TIdCustomHTTP::ReadHeadLine() {
+    std::string line = ReadLine();
+    HeadBytes += static_cast<std::int64_t>(line.size()) + 1; // and its LF
+    if (HeadBytes > kMaxResponseHeadBytes)
+        throw EIdException("Response head larger than 1 MiB.");
+    return line;
 }
 
 void TIdCustomHTTP::StoreCookies() {

@@ -20,6 +20,9 @@ enum class TIdHTTPOption { hoInProcessAuth, hoKeepOrigProtocol, hoForceEncodePar
 // A body past this ends its read with an error, so a server that never stops
 // sending cannot take all memory.
 inline constexpr std::int64_t kMaxBodyBytes = 64LL * 1024 * 1024;
+// The same for a response head (every line of it, interim 100 responses
+// included): an endless header block would otherwise be kept line by line.
+inline constexpr std::int64_t kMaxResponseHeadBytes = 1024 * 1024;
 
 // Owns the request and the response record of a client.
 class TIdHTTPProtocol {
@@ -76,6 +79,8 @@ protected:
     void SendRequest();
     void ReadResponseHead();
     void ReadHeaderBlock();
+    // ReadLine within the response head's bound.
+    std::string ReadHeadLine();
     void StoreCookies();
     TNext DecideNext();
     TNext RedirectBranch();
@@ -94,6 +99,7 @@ private:
     std::unique_ptr<TIdCookieManager> Cookies;
     std::int32_t AuthCount = 0;
     std::int32_t ProxyAuthCount = 0;
+    std::int64_t HeadBytes = 0; // read so far of the current response head
 };
 
 class TIdHTTP : public TIdCustomHTTP {

@@ -173,4 +173,38 @@ TEST_F(CookieManagerTest, NewCookieHookMayRefuse) {
     EXPECT_EQ(For("http://h.com/"), "yes=1");
 }
 
+TEST_F(CookieManagerTest, ReplacementFindsItsCookieAfterOthersWereDropped) {
+    Manager.AddCookie("gone=1; max-age=0", "h.com");
+    Manager.AddCookie("a=1", "h.com");
+    Manager.AddCookie("b=1", "h.com");
+    EXPECT_EQ(For("http://h.com/"), "b=1; a=1"); // "gone" is dropped here
+    Manager.AddCookie("B=2", "h.com");
+    Manager.AddCookie("a=3", "h.com");
+    EXPECT_EQ(Manager.CookieCollection().Count(), 2u);
+    EXPECT_EQ(For("http://h.com/"), "B=2; a=3");
+}
+
+TEST_F(CookieManagerTest, StoreIsBounded) {
+    const std::size_t bound = TIdCookies::kMaxCookies;
+    for (std::size_t i = 0; i <= bound; ++i)
+        Manager.AddCookie("c" + std::to_string(i) + "=1", "h.com");
+    Manager.AddCookie("other=1", "www.h.com");
+    EXPECT_EQ(Manager.CookieCollection().Count(), bound);
+    // A stored cookie can still be replaced.
+    Manager.AddCookie("C0=2", "h.com");
+    const std::string value = For("http://h.com/");
+    EXPECT_EQ(value.substr(0, value.find(';')), "c" + std::to_string(bound - 1) + "=1");
+    EXPECT_EQ(value.substr(value.rfind(' ') + 1), "C0=2");
+    EXPECT_EQ(value.find("c" + std::to_string(bound) + "="), std::string::npos);
+}
+
+TEST_F(CookieManagerTest, CookieCarryingAControlByteIsIgnored) {
+    const std::string refused[] = {"a=1\rX-Injected: 1", "a=1\n", std::string("a=1\0x", 5),
+                                   "a=1; path=/\x1b", "a=\x7f"};
+    for (const std::string& text : refused)
+        Manager.AddCookie(text, "h.com");
+    Manager.AddCookie("tab=1\t2", "h.com"); // a tab splits no line
+    EXPECT_EQ(For("http://h.com/"), "tab=1\t2");
+}
+
 } // namespace

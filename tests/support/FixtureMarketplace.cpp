@@ -55,6 +55,11 @@ void FixtureMarketplace::SetFault(bool salesPass, int page, TFault fault) {
     Faults[{salesPass, page}] = fault;
 }
 
+void FixtureMarketplace::ClearFaults() {
+    std::lock_guard lock(Lock);
+    Faults.clear();
+}
+
 void FixtureMarketplace::SetDelay(std::chrono::milliseconds delay) {
     std::lock_guard lock(Lock);
     Delay = delay;
@@ -67,6 +72,11 @@ std::string FixtureMarketplace::Host() const {
 std::vector<std::string> FixtureMarketplace::Requests() const {
     std::lock_guard lock(Lock);
     return Targets;
+}
+
+void FixtureMarketplace::ClearRequests() {
+    std::lock_guard lock(Lock);
+    Targets.clear();
 }
 
 void FixtureMarketplace::Answer(LoopbackPeer& peer) {

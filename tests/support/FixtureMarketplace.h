@@ -33,6 +33,7 @@ public:
     // Set before a run starts.
     void SetShop(std::vector<std::string> salesPages, std::vector<std::string> defaultPages);
     void SetFault(bool salesPass, int page, TFault fault);
+    void ClearFaults();
     // Every answer waits this long first (a slow marketplace).
     void SetDelay(std::chrono::milliseconds delay);
 
@@ -40,6 +41,7 @@ public:
     std::string Host() const;
     // Request targets received so far, in order.
     std::vector<std::string> Requests() const;
+    void ClearRequests();
 
 private:
     void Answer(LoopbackPeer& peer);
