@@ -4,7 +4,10 @@
 # UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, then
 # each fuzz target for a short while. KORVANE_QUICK=1 runs the normal round
 # only. Any sanitizer report fails. The soak test (label "soak") is left out;
-# README says how to run it.
+# README says how to run it. The sanitizer rounds leave out the tests labelled
+# "webengine": Qt WebEngine's own Chromium code trips AddressSanitizer inside
+# the engine library (new/delete size mismatches, leaks at exit); the window's
+# other tests keep the panes empty, so the engine never starts there.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
@@ -29,12 +32,12 @@ if [[ "${KORVANE_QUICK:-0}" != 1 ]]; then
   configure_and_build build-asan -DKORVANE_SANITIZER=address -DKORVANE_BUILD_BENCH=OFF
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE soak -E CodeFormat
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'soak|webengine' -E CodeFormat
 
   echo "== ThreadSanitizer build (threaded tests)"
   configure_and_build build-tsan -DKORVANE_SANITIZER=thread -DKORVANE_BUILD_BENCH=OFF
   TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
-    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -LE soak -R "$thread_tests"
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -LE 'soak|webengine' -R "$thread_tests"
 
   echo "== fuzz targets, ${KORVANE_FUZZ_SECONDS:-20}s each"
   KORVANE_JOBS="$jobs" ./fuzz/run.sh all "${KORVANE_FUZZ_SECONDS:-20}"

@@ -21,6 +21,8 @@ PACKAGES=(
   llvm
   # the window
   qt6-base-dev
+  qt6-webengine-dev           # the web panes (Chromium-based Qt WebEngine)
+  libqt6webenginecore6-bin    # QtWebEngineProcess, the engine's page processes
   libgl-dev
   fonts-liberation   # metric-compatible Arial
   fonts-wqy-microhei # Chinese text on a bare machine

@@ -2,10 +2,12 @@
 #include "Main.h"
 #include "Publisher.h"
 #include "ThreadUnit.h"
+#include "WebEngineEnvironment.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    korvane::PrepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(korvane::publisher::kAppTitle));

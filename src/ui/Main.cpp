@@ -11,6 +11,7 @@
 #include "RunBridge.h"
 #include "SortChoice.h"
 #include "SortGrid.h"
+#include "WebPane.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -112,9 +113,25 @@ void TMainForm::CreateControls() {
     sgData3HSB = Make<QScrollBar>(tabs[2], "sgData3HSB", {8, 496, 200, 19}, Qt::Horizontal);
     sgData3VSB = Make<QScrollBar>(tabs[2], "sgData3VSB", {968, 40, 19, 200}, Qt::Vertical);
 
-    adweb = Make<QWidget>(tabs[3], "adweb", {-128, -112, 993, 529});
-    noteweb = Make<QWidget>(tabs[4], "noteweb", {0, 0, 977, 513});
-    softweb = Make<QWidget>(tabs[5], "softweb", {0, 0, 300, 150});
+    adweb = Make<TWebPane>(tabs[3], "adweb", {-128, -112, 993, 529});
+    noteweb = Make<TWebPane>(tabs[4], "noteweb", {0, 0, 977, 513});
+    softweb = Make<TWebPane>(tabs[5], "softweb", {0, 0, 300, 150});
+    for (TWebPane* pane : {adweb, noteweb, softweb})
+        pane->SetPageDialogs(Settings.PageDialogs);
+    adweb->OnScriptError = [this](TWebPane* Sender, const QString& ErrorLine,
+                                  const QString& ErrorCharacter, const QString& ErrorCode,
+                                  const QString& ErrorMessage, const QString& ErrorUrl,
+                                  bool& ContinueScript, bool& Showdialog) {
+        adwebScriptError(Sender, ErrorLine, ErrorCharacter, ErrorCode, ErrorMessage, ErrorUrl,
+                         ContinueScript, Showdialog);
+    };
+    adweb->OnShowMessage = [this](std::uint32_t HWND, const QString& lpstrText,
+                                  const QString& lpstrCaption, std::int32_t dwType,
+                                  const QString& lpstrHelpFile, std::int32_t dwHelpContext,
+                                  std::int32_t& plResult) {
+        return adwebShowMessage(HWND, lpstrText, lpstrCaption, dwType, lpstrHelpFile, dwHelpContext,
+                                plResult);
+    };
 
     sgData1->AttachScrollBars(sgData1HSB, sgData1VSB);
     sgData2->AttachScrollBars(sgData2HSB, sgData2VSB);
@@ -170,6 +187,9 @@ void TMainForm::FormCreate() {
     CheckForNewVersion();
     MainPage->setCurrentIndex(0);
     SetUpResultTables(Data1, Data2, Data3);
+    adweb->Navigate(Text(Settings.HomeUrl.c_str()));
+    noteweb->Navigate(Text(Settings.DemotionNoteUrl.c_str()));
+    softweb->Navigate(Text(Settings.SoftwareListUrl.c_str()));
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
@@ -326,6 +346,18 @@ void TMainForm::btnSortClick() {
     if (!btnSearch->isEnabled())
         return;
     ApplySortChoice(Data3, cbSort->currentIndex());
+}
+
+// The shop page's script errors and message boxes are not the user's concern.
+void TMainForm::adwebScriptError(TWebPane*, const QString&, const QString&, const QString&,
+                                 const QString&, const QString&, bool&, bool& Showdialog) {
+    Showdialog = false;
+}
+
+std::int32_t TMainForm::adwebShowMessage(std::uint32_t, const QString&, const QString&,
+                                         std::int32_t, const QString&, std::int32_t,
+                                         std::int32_t&) {
+    return TWebPane::kS_OK;
 }
 
 void TMainForm::sgData3DrawCell(QPainter& painter, int column, int row, const QRect& rect,

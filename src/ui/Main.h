@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 
 class QComboBox;
@@ -24,6 +25,7 @@ namespace korvane {
 
 class TGridView;
 class TLinkLabel;
+class TWebPane;
 
 // The main window: the nick box, the start button, six tabs (three result
 // tables, three publisher pages) and a status bar. Controls carry their
@@ -58,6 +60,13 @@ public:
     void sgData3DrawCell(QPainter& painter, int column, int row, const QRect& rect,
                          const QStyleOptionViewItem& option);
     void btnSortClick();
+    void adwebScriptError(TWebPane* Sender, const QString& ErrorLine, const QString& ErrorCharacter,
+                          const QString& ErrorCode, const QString& ErrorMessage,
+                          const QString& ErrorUrl, bool& ContinueScript, bool& Showdialog);
+    std::int32_t adwebShowMessage(std::uint32_t HWND, const QString& lpstrText,
+                                  const QString& lpstrCaption, std::int32_t dwType,
+                                  const QString& lpstrHelpFile, std::int32_t dwHelpContext,
+                                  std::int32_t& plResult);
 
     // The main-thread steps at the end of a run.
     void AnalyseRanks();
@@ -114,9 +123,9 @@ private:
     QFrame* ADPanel2 = nullptr;
     QComboBox* cbSort = nullptr;
     QPushButton* btnSort = nullptr;
-    QWidget* adweb = nullptr;
-    QWidget* noteweb = nullptr;
-    QWidget* softweb = nullptr;
+    TWebPane* adweb = nullptr;
+    TWebPane* noteweb = nullptr;
+    TWebPane* softweb = nullptr;
 };
 
 } // namespace korvane

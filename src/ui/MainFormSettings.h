@@ -3,6 +3,7 @@
 #include "DesktopServices.h"
 #include "ListingFetch.h"
 #include "ListingUrls.h"
+#include "PageDialogs.h"
 #include "Publisher.h"
 
 #include <functional>
@@ -25,6 +26,8 @@ struct TMainFormSettings {
     std::function<void(const std::string& url, std::string& body)> FetchPage = FetchListingPage;
     // Null: the real desktop.
     TDesktopServices* Desktop = nullptr;
+    // Who shows the message boxes of the web panes' pages; null: the engine.
+    TPageDialogs* PageDialogs = nullptr;
 };
 
 } // namespace korvane

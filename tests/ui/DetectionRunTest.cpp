@@ -2,6 +2,7 @@
 // analysis, against a loopback marketplace.
 #include "Main.h"
 
+#include "EmptyWebPanes.h"
 #include "FixtureMarketplace.h"
 #include "GbkText.h"
 #include "GridView.h"
@@ -39,6 +40,7 @@ protected:
         settings.VersionUrl = "";
         settings.SearchHost = Marketplace.Host();
         settings.Desktop = &Desktop;
+        test::LeaveWebPanesEmpty(settings);
         Form = std::make_unique<TMainForm>(settings);
         Form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));

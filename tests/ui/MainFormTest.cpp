@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "EmptyWebPanes.h"
 #include "GbkText.h"
 #include "GridView.h"
 #include "RecordingDesktop.h"
@@ -27,6 +28,7 @@ protected:
         TMainFormSettings settings;
         settings.VersionUrl = ""; // no version check in these tests
         settings.Desktop = &Desktop;
+        test::LeaveWebPanesEmpty(settings);
         Form = std::make_unique<TMainForm>(settings);
         Form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));

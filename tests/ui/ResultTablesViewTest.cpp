@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "EmptyWebPanes.h"
 #include "GbkText.h"
 #include "GridView.h"
 #include "MyUtils.h"
@@ -28,6 +29,7 @@ protected:
         TMainFormSettings settings;
         settings.VersionUrl = "";
         settings.Desktop = &Desktop;
+        test::LeaveWebPanesEmpty(settings);
         Form = std::make_unique<TMainForm>(settings);
         Form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));

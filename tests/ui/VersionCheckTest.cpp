@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "EmptyWebPanes.h"
 #include "LoopbackServer.h"
 #include "RecordingDesktop.h"
 
@@ -35,6 +36,7 @@ protected:
         settings.VersionUrl = versionUrl;
         settings.DownloadUrl = "http://127.0.0.1:1/soft/Ostrevan隐形降权探测软件.rar";
         settings.Desktop = &Desktop;
+        test::LeaveWebPanesEmpty(settings);
         TMainForm form(settings);
     }
 

@@ -1,0 +1,10 @@
+#include "MediaRequestFilter.h"
+
+namespace korvane {
+
+void TMediaRequestFilter::interceptRequest(QWebEngineUrlRequestInfo& info) {
+    if (!MediaAllowed && info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMedia)
+        info.block(true);
+}
+
+} // namespace korvane
