@@ -2,6 +2,7 @@
 // sample shop and saves each result tab as a PNG, to look at.
 #include "Main.h"
 
+#include "EmptyWebPanes.h"
 #include "FixtureMarketplace.h"
 #include "QtWait.h"
 #include "RecordingDesktop.h"
@@ -49,6 +50,7 @@ TEST(Screenshot, ResultTabs) {
     settings.VersionUrl = "";
     settings.SearchHost = marketplace.Host();
     settings.Desktop = &desktop;
+    test::LeaveWebPanesEmpty(settings); // nothing may leave the machine
     TMainForm form(settings);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));

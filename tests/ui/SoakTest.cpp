@@ -4,6 +4,7 @@
 // Labelled "soak": CI leaves it out (see README).
 #include "Main.h"
 
+#include "EmptyWebPanes.h"
 #include "FixtureMarketplace.h"
 #include "QtWait.h"
 #include "RankAnalysis.h"
@@ -146,6 +147,7 @@ TEST(SoakTest, ManyRunsWithFailingPagesStayRightAndDoNotGrow) {
     settings.VersionUrl = "";
     settings.SearchHost = marketplace.Host();
     settings.Desktop = &desktop;
+    test::LeaveWebPanesEmpty(settings); // nothing may leave the machine
     TMainForm form(settings);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
