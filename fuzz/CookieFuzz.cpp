@@ -3,6 +3,7 @@
 #include "IdCookie.h"
 #include "IdCookieManager.h"
 #include "IdException.h"
+#include "IdGlobal.h"
 #include "IdURI.h"
 
 #include <cstddef>
@@ -37,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
     }
-    (void)store.CookieHeaderFor(TIdURI("http://www.shop.example/a/b/c.htm"));
+    // The value goes on a request line of its own: nothing in it may end or split that line.
+    for (char ch : store.CookieHeaderFor(TIdURI("http://www.shop.example/a/b/c.htm")))
+        if (IsControlByte(ch))
+            __builtin_trap();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <netinet/in.h>
 #include <poll.h>
@@ -99,9 +100,23 @@ void ResponseReplayServer::Serve(int socket) {
         rest.remove_prefix(static_cast<std::size_t>(n));
     }
     ::shutdown(socket, SHUT_WR);
-    // Whatever the client still sends (a second request) is read and dropped
-    // until it closes.
-    while (WaitReadable(socket) && ::recv(socket, buffer, sizeof buffer, 0) > 0) {
+    // Whatever the client still sends (a second request) is read until it
+    // closes, and checked with the first.
+    for (ssize_t n = 0; WaitReadable(socket) && (n = ::recv(socket, buffer, sizeof buffer, 0)) > 0;)
+        head.append(buffer, static_cast<std::size_t>(n));
+    CheckRequestBytes(head);
+}
+
+void ResponseReplayServer::CheckRequestBytes(std::string_view received) {
+    for (std::size_t i = 0; i < received.size(); ++i) {
+        const auto b = static_cast<unsigned char>(received[i]);
+        const bool crlf = (b == '\r' && i + 1 < received.size() && received[i + 1] == '\n') ||
+                          (b == '\n' && i > 0 && received[i - 1] == '\r');
+        if (((b < 0x20 && b != '\t') || b == 0x7F) && !crlf) {
+            std::fprintf(stderr, "request carries control byte 0x%02X at %zu:\n%.*s\n", b, i,
+                         static_cast<int>(received.size()), received.data());
+            std::abort();
+        }
     }
 }
 

@@ -10,7 +10,10 @@ namespace korvane::fuzz {
 // A loopback server for the life of the fuzz process that answers every
 // connection with the same bytes: it reads the request head, sends the
 // bytes, ends its side and waits for the client to close. Every wait is
-// bounded, so a client that stops reading cannot stall it.
+// bounded, so a client that stops reading cannot stall it. Whatever the
+// answer made the client send, every line it sent must end in CR LF and
+// carry no other control byte: otherwise the answer has written into the
+// client's next request, and the process stops as a finding.
 class ResponseReplayServer {
 public:
     // Started on first use and never torn down: its thread may still be
@@ -27,6 +30,9 @@ private:
     ResponseReplayServer();
     void Run();
     void Serve(int socket);
+    // Stops the process when received holds a CR or LF outside a CR LF
+    // pair, or another control byte but HTAB.
+    static void CheckRequestBytes(std::string_view received);
 
     int ListenSocket = -1;
     std::uint16_t ListenPort = 0;

@@ -45,6 +45,11 @@ struct FaultRow {
     std::function<void(const LoopbackServer&)> Also{};
 };
 
+// Names the row in test listings instead of dumping its bytes.
+void PrintTo(const FaultRow& row, std::ostream* out) {
+    *out << row.Name;
+}
+
 std::string Demangled(const std::type_info& type) {
     int status = 0;
     std::unique_ptr<char, void (*)(void*)> name(
