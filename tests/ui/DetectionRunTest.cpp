@@ -3,6 +3,7 @@
 #include "Main.h"
 
 #include "EmptyWebPanes.h"
+#include "ExpectedTables.h"
 #include "FixtureMarketplace.h"
 #include "GbkText.h"
 #include "GridView.h"
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace korvane;
+using korvane::test::ExpectedTables;
 using korvane::test::FixtureItem;
 using korvane::test::FixtureMarketplace;
 using korvane::test::Gbk;
@@ -73,33 +75,6 @@ protected:
     FixtureMarketplace Marketplace;
     test::TRecordingDesktop Desktop;
     std::unique_ptr<TMainForm> Form;
-};
-
-// The three tables a run must end with for the given listings, computed by
-// the engine alone: every all-items row, the analysis and the end-of-run sort.
-struct ExpectedTables {
-    TStringGrid Data1, Data2, Data3;
-
-    ExpectedTables(const std::vector<FixtureItem>& salesOrder,
-                   const std::vector<FixtureItem>& defaultOrder) {
-        SetUpResultTables(Data1, Data2, Data3);
-        TResultLists lists;
-        for (const FixtureItem& item : salesOrder)
-            lists.SalesOrderList.push_back({item.Id, item.Title});
-        for (const FixtureItem& item : defaultOrder) {
-            TItemInfo info{item.Id,
-                           item.Title,
-                           item.Price,
-                           static_cast<std::int32_t>(lists.DefaultList.size()) + 1,
-                           std::stoi(item.SalesText.value_or("0")),
-                           0,
-                           0};
-            lists.DefaultList.push_back(info);
-            AddItemRow(Data1, info);
-        }
-        AnalyseRanks(lists, Data2, Data3);
-        TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
-    }
 };
 
 void ExpectSameCells(const TStringGrid& actual, const TStringGrid& expected, const char* name) {

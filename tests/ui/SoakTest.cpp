@@ -5,6 +5,7 @@
 #include "Main.h"
 
 #include "EmptyWebPanes.h"
+#include "ExpectedTables.h"
 #include "FixtureMarketplace.h"
 #include "QtWait.h"
 #include "RankAnalysis.h"
@@ -30,6 +31,7 @@
 #include <set>
 
 using namespace korvane;
+using korvane::test::ExpectedTables;
 using korvane::test::FixtureItem;
 using korvane::test::FixtureMarketplace;
 using korvane::test::MakeItem;
@@ -94,32 +96,6 @@ std::vector<FixtureItem> ItemsRead(const std::vector<FixtureItem>& items,
             read.push_back(items[i]);
     return read;
 }
-
-// The three tables a run must end with, computed by the engine alone.
-struct ExpectedTables {
-    TStringGrid Data1, Data2, Data3;
-
-    ExpectedTables(const std::vector<FixtureItem>& salesOrder,
-                   const std::vector<FixtureItem>& defaultOrder) {
-        SetUpResultTables(Data1, Data2, Data3);
-        TResultLists lists;
-        for (const FixtureItem& item : salesOrder)
-            lists.SalesOrderList.push_back({item.Id, item.Title});
-        for (const FixtureItem& item : defaultOrder) {
-            TItemInfo info{item.Id,
-                           item.Title,
-                           item.Price,
-                           static_cast<std::int32_t>(lists.DefaultList.size()) + 1,
-                           std::stoi(item.SalesText.value_or("0")),
-                           0,
-                           0};
-            lists.DefaultList.push_back(info);
-            AddItemRow(Data1, info);
-        }
-        AnalyseRanks(lists, Data2, Data3);
-        TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
-    }
-};
 
 ::testing::AssertionResult SameCells(const TStringGrid& actual, const TStringGrid& expected) {
     if (actual.RowCount() != expected.RowCount() || actual.ColumnCount() != expected.ColumnCount())
