@@ -63,6 +63,9 @@ TWebPane::TWebPane(QWidget* parent) : QWebEngineView(parent) {
 
 TWebPane::~TWebPane() {
     qApp->removeEventFilter(this);
+    // The page outlives this part of the pane (it is a child of the view).
+    if (Page != nullptr)
+        Page->ForgetPane();
     (Registry != nullptr ? *Registry : PlatformUserRegistry())
         .DeleteValue(QString::fromLatin1(kPostPlatformKey), UserAgentText);
 }

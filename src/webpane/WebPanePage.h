@@ -14,6 +14,9 @@ class TWebPanePage final : public QWebEnginePage {
 public:
     TWebPanePage(TWebPane& pane, QWebEngineProfile* profile, QObject* parent);
 
+    // The pane is going: from now on the engine handles everything itself.
+    void ForgetPane() { Pane = nullptr; }
+
     void EngineAlert(const QUrl& origin, const QString& text) {
         QWebEnginePage::javaScriptAlert(origin, text);
     }
@@ -32,7 +35,7 @@ protected:
                                   int lineNumber, const QString& sourceID) override;
 
 private:
-    TWebPane& Pane;
+    TWebPane* Pane;
 };
 
 } // namespace korvane

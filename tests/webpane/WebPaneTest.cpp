@@ -314,6 +314,23 @@ TEST_F(WebPaneTest, DownloadOptionsDecideWhetherImagesAndMediaLoad) {
     }
 }
 
+TEST_F(WebPaneTest, ScrollBarsShowUnlessTheInterfaceOptionsSayNo) {
+    std::string tall = "<html><body>";
+    for (int i = 0; i < 200; ++i)
+        tall += "<p>line</p>";
+    Site.Put("/tall.html", "text/html", tall + "</body></html>");
+    const QString barWidth = "window.innerWidth - document.documentElement.clientWidth";
+
+    ASSERT_EQ(Pane->HostUiFlags(), 0u);
+    Load("/tall.html?default");
+    EXPECT_GT(Eval(*Pane, barWidth).toInt(), 0);
+
+    Pane->SetUserInterfaceOptions(TUserInterfaceOption::ScrollNo);
+    EXPECT_EQ(Pane->HostUiFlags(), 0x8u);
+    Load("/tall.html?scroll-no");
+    EXPECT_EQ(Eval(*Pane, barWidth).toInt(), 0);
+}
+
 TEST_F(WebPaneTest, PagesAreRequestedWithTheEnginesOwnUserAgent) {
     Site.Put("/ua.html", "text/html", "<html><body>agent</body></html>");
     ASSERT_EQ(Pane->UserAgent(), QString::fromLatin1(TWebPane::kDefaultUserAgent));
