@@ -1,5 +1,7 @@
 #include "BrowserHandoff.h"
 
+#include "BlankWindowCatcher.h"
+
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -15,8 +17,16 @@ TBrowserHandoff::TBrowserHandoff(QWebEnginePage& page) : QObject(&page), Page(pa
 }
 
 void TBrowserHandoff::NewWindowRequested(QWebEngineNewWindowRequest& request) {
+    const QUrl url = request.requestedUrl();
+    if (url.isEmpty() || url.scheme() == QLatin1String("about")) {
+        // The script names the address only once the window is there.
+        if (Opener)
+            request.openIn(new TBlankWindowCatcher(
+                Page.profile(), [this](const QUrl& later) { Open(later); }, this));
+        return;
+    }
     // Left unopened, the request gets no window of the program's.
-    Open(request.requestedUrl());
+    Open(url);
 }
 
 void TBrowserHandoff::DownloadRequested(QWebEngineDownloadRequest* download) {

@@ -401,6 +401,11 @@ TEST_F(WebPaneTest, NewWindowsAndDownloadsGoToTheBrowserOpenerOnceAndNowhereElse
     const Case cases[] = {
         {"target=_blank link", "document.getElementById('blank').click()", "/news.html?blank"},
         {"window.open", "window.open('/popup.html?opened'); true", "/popup.html?opened"},
+        {"window.open without an address, then sent on",
+         "var w = window.open(); w.location.href = '/popup.html?later'; true", "/popup.html?later"},
+        {"window.open of about:blank, then sent on",
+         "var w = window.open('about:blank'); w.location = '/popup.html?blank'; true",
+         "/popup.html?blank"},
         {"download served as octet-stream", "document.getElementById('rar').click()",
          "/soft/tool.rar"},
         {"download with a Chinese file name", "document.getElementById('named').click()",
