@@ -9,6 +9,26 @@
 
 namespace korvane {
 
+namespace {
+
+// What a page may have the desktop open. Not local files, not other programs'
+// schemes, not addresses (data:, blob:, javascript:) that mean something only
+// inside the page.
+constexpr QLatin1StringView kBrowserSchemes[] = {
+    QLatin1StringView("http"), QLatin1StringView("https"), QLatin1StringView("ftp"),
+    QLatin1StringView("mailto")};
+
+bool IsForTheBrowser(const QUrl& url) {
+    if (!url.isValid())
+        return false;
+    for (const QLatin1StringView scheme : kBrowserSchemes)
+        if (url.scheme() == scheme)
+            return true;
+    return false;
+}
+
+} // namespace
+
 TBrowserHandoff::TBrowserHandoff(QWebEnginePage& page) : QObject(&page), Page(page) {
     connect(&page, &QWebEnginePage::newWindowRequested, this, &TBrowserHandoff::NewWindowRequested);
     // Downloads are announced by the profile, which the panes share.
@@ -40,7 +60,7 @@ void TBrowserHandoff::DownloadRequested(QWebEngineDownloadRequest* download) {
 }
 
 void TBrowserHandoff::Open(const QUrl& url) {
-    if (Opener && url.isValid() && !url.isEmpty())
+    if (Opener && IsForTheBrowser(url))
         Opener(url);
 }
 

@@ -376,6 +376,8 @@ constexpr const char* kLinkPage = R"(<html><body>
 <a id="rar" href="/soft/tool.rar">tool</a>
 <a id="named" href="/soft/%E9%9A%90%E5%BD%A2.rar">named</a>
 <a id="saved" href="/news.html?saved" download>saved</a>
+<a id="file" href="file:///etc/hostname" target="_blank">file</a>
+<a id="data" href="data:text/plain,hello" download="hello.txt">data</a>
 </body></html>
 )";
 
@@ -429,6 +431,18 @@ TEST_F(WebPaneTest, NewWindowsAndDownloadsGoToTheBrowserOpenerOnceAndNowhereElse
         if (std::string(c.name).find("download") == std::string::npos) {
             EXPECT_FALSE(Site.WasRequested(c.path));
         }
+    }
+
+    // What only the page or this machine can make sense of stays where it is.
+    for (const char* script :
+         {"document.getElementById('file').click()", "document.getElementById('data').click()",
+          "window.open('javascript:1'); true"}) {
+        SCOPED_TRACE(script);
+        opened.clear();
+        Load("/links.html");
+        Eval(*Pane, QString::fromLatin1(script));
+        QTest::qWait(500);
+        EXPECT_TRUE(opened.empty()) << opened[0].toString().toStdString();
     }
     EXPECT_TRUE(QDir(downloads.path()).isEmpty());
     profile->setDownloadPath(downloadPath);
