@@ -29,6 +29,7 @@ PACKAGES=(
   # GUI tests
   xvfb
   xauth
+  libxcb1-dev        # reads back the title an X server holds for a window
 )
 
 missing=()

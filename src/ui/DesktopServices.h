@@ -17,11 +17,12 @@ public:
 
     virtual ~TDesktopServices() = default;
     virtual void OpenUrl(const QString& url, TShowMode mode) = 0;
-    // A modal Yes/No question with the question icon.
+    // A modal Yes/No question with the question icon; Enter answers Yes.
     virtual TAnswer AskYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
 };
 
-// The real desktop: the default browser and a QMessageBox.
+// The real desktop: the default browser and a QMessageBox whose caption the
+// window system shows exactly as given.
 class TSystemDesktop final : public TDesktopServices {
 public:
     void OpenUrl(const QString& url, TShowMode mode) override;

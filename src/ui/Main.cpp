@@ -116,8 +116,14 @@ void TMainForm::CreateControls() {
     adweb = Make<TWebPane>(tabs[3], "adweb", {-128, -112, 993, 529});
     noteweb = Make<TWebPane>(tabs[4], "noteweb", {0, 0, 977, 513});
     softweb = Make<TWebPane>(tabs[5], "softweb", {0, 0, 300, 150});
-    for (TWebPane* pane : {adweb, noteweb, softweb})
+    for (TWebPane* pane : {adweb, noteweb, softweb}) {
         pane->SetPageDialogs(Settings.PageDialogs);
+        // The pages' new windows and downloads open in the browser, as the
+        // tables' item pages do.
+        pane->SetBrowserOpener([this](const QUrl& url) {
+            Desktop->OpenUrl(url.toString(), TDesktopServices::TShowMode::Normal);
+        });
+    }
     adweb->OnScriptError = [this](TWebPane* Sender, const QString& ErrorLine,
                                   const QString& ErrorCharacter, const QString& ErrorCode,
                                   const QString& ErrorMessage, const QString& ErrorUrl,

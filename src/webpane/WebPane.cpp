@@ -64,8 +64,10 @@ TWebPane::TWebPane(QWidget* parent) : QWebEngineView(parent) {
 TWebPane::~TWebPane() {
     qApp->removeEventFilter(this);
     // The page outlives this part of the pane (it is a child of the view).
-    if (Page != nullptr)
+    if (Page != nullptr) {
         Page->ForgetPane();
+        Handoff->SetOpener(nullptr);
+    }
     (Registry != nullptr ? *Registry : PlatformUserRegistry())
         .DeleteValue(QString::fromLatin1(kPostPlatformKey), UserAgentText);
 }
@@ -85,6 +87,8 @@ TWebPanePage* TWebPane::EnginePage() {
     Page = new TWebPanePage(*this, QWebEngineProfile::defaultProfile(), this);
     MediaFilter = new TMediaRequestFilter(Page);
     Page->setUrlRequestInterceptor(MediaFilter);
+    Handoff = new TBrowserHandoff(*Page);
+    Handoff->SetOpener(Opener);
     // geometryChangeRequested (a script's moveTo, moveBy, resizeTo, resizeBy)
     // is left unconnected: a page does not move or size the program's window.
     ApplyDownloadOptions();
@@ -109,6 +113,12 @@ void TWebPane::SetUserInterfaceOptions(TUserInterfaceOptions options) {
     Interface = options;
     if (Page != nullptr)
         ApplyUserInterfaceOptions();
+}
+
+void TWebPane::SetBrowserOpener(TBrowserOpener opener) {
+    Opener = std::move(opener);
+    if (Handoff != nullptr)
+        Handoff->SetOpener(Opener);
 }
 
 void TWebPane::SetRightClickMenu(bool allowed) {

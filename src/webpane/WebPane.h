@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrowserHandoff.h"
 #include "WebPaneOptions.h"
 #include "WebPanePage.h"
 
@@ -99,6 +100,9 @@ public:
 
     // Who shows the boxes the pane lets through; null: the engine's own.
     void SetPageDialogs(TPageDialogs* dialogs) { Dialogs = dialogs; }
+    // Where links that open a new window, and downloads, are sent: the user's
+    // browser. Unset: they open nothing.
+    void SetBrowserOpener(TBrowserOpener opener);
     // Where the shutdown deletion goes; null: this platform's (which has none).
     void SetUserRegistry(TUserRegistry* registry) { Registry = registry; }
 
@@ -134,9 +138,11 @@ private:
     bool Menu = true;
     TPageDialogs* Dialogs = nullptr;
     TUserRegistry* Registry = nullptr;
+    TBrowserOpener Opener;
 
     TWebPanePage* Page = nullptr;
     TMediaRequestFilter* MediaFilter = nullptr;
+    TBrowserHandoff* Handoff = nullptr;
 };
 
 } // namespace korvane

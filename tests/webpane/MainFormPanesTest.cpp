@@ -8,6 +8,7 @@
 #include "RecordingDesktop.h"
 #include "RecordingPageDialogs.h"
 
+#include <QApplication>
 #include <QTabWidget>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
@@ -116,6 +117,39 @@ TEST_F(MainFormPanesTest, ShopPageErrorsAndAlertsShowNothingTheOtherPanesShowThe
     EXPECT_EQ(Dialogs.Alerts, (QStringList{"note says hi", "soft says hi"}));
     EXPECT_FALSE(engineLog.Contains("noSuchShopFunction"));
     EXPECT_EQ(Form->geometry(), before);
+}
+
+TEST_F(MainFormPanesTest, EachPanesNewWindowsAndDownloadsOpenOnceInTheBrowser) {
+    // Each page opens one thing beside itself as soon as it has loaded.
+    Site.Put("/home.html", "text/html",
+             "<html><body><a id='a' href='/shop/news.html' target='_blank'>news</a>"
+             "<script>document.getElementById('a').click();</script></body></html>");
+    Site.Put("/note.html", "text/html",
+             "<html><body><script>window.open('/note/more.html');</script></body></html>");
+    Site.Put("/soft.html", "text/html",
+             "<html><body><a id='a' href='/soft/tool.rar'>tool</a>"
+             "<script>document.getElementById('a').click();</script></body></html>");
+    Site.Put("/soft/tool.rar", "application/octet-stream", "Rar!\x1a\x07");
+    Create();
+
+    ASSERT_TRUE(WaitUntil([&] { return Desktop.Opened.size() >= 3; }, kPageWaitMs));
+    QTest::qWait(300);
+    QStringList opened;
+    for (const TRecordingDesktop::TOpened& open : Desktop.Opened) {
+        opened.push_back(open.Url);
+        EXPECT_EQ(open.Mode, TDesktopServices::TShowMode::Normal);
+    }
+    opened.sort();
+    QStringList expected;
+    for (const char* path : {"/note/more.html", "/shop/news.html", "/soft/tool.rar"})
+        expected.push_back(QString::fromStdString(Site.Url(path)));
+    EXPECT_EQ(opened, expected);
+    // The program opened no window of its own beside the main window.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_TRUE(window == Form.get() || !window->isVisible())
+            << window->metaObject()->className();
+    EXPECT_FALSE(Site.WasRequested("/shop/news.html"));
+    EXPECT_FALSE(Site.WasRequested("/note/more.html"));
 }
 
 } // namespace

@@ -11,10 +11,12 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QShortcut>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <QWebEngineProfile>
 #include <QtTest/QTest>
@@ -366,6 +368,84 @@ TEST_F(WebPaneTest, RightClickShowsTheEnginesMenu) {
     QMenu* menu = visibleMenu();
     EXPECT_FALSE(menu->actions().isEmpty());
     menu->close();
+}
+
+// Links to a new window, a script's window.open and downloads, one of each.
+constexpr const char* kLinkPage = R"(<html><body>
+<a id="blank" href="/news.html?blank" target="_blank">news</a>
+<a id="rar" href="/soft/tool.rar">tool</a>
+<a id="named" href="/soft/%E9%9A%90%E5%BD%A2.rar">named</a>
+<a id="saved" href="/news.html?saved" download>saved</a>
+<a id="file" href="file:///etc/hostname" target="_blank">file</a>
+<a id="data" href="data:text/plain,hello" download="hello.txt">data</a>
+</body></html>
+)";
+
+TEST_F(WebPaneTest, NewWindowsAndDownloadsGoToTheBrowserOpenerOnceAndNowhereElse) {
+    Site.Put("/links.html", "text/html", kLinkPage);
+    Site.Put("/news.html", "text/html", "<html><body>news</body></html>");
+    Site.Put("/popup.html", "text/html", "<html><body>popup</body></html>");
+    Site.Put("/soft/tool.rar", "application/octet-stream", "Rar!\x1a\x07");
+    Site.Put("/soft/%E9%9A%90%E5%BD%A2.rar", "application/octet-stream", "Rar!\x1a\x07");
+    QTemporaryDir downloads;
+    ASSERT_TRUE(downloads.isValid());
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    const QString downloadPath = profile->downloadPath();
+    profile->setDownloadPath(downloads.path());
+    std::vector<QUrl> opened;
+    Pane->SetBrowserOpener([&opened](const QUrl& url) { opened.push_back(url); });
+
+    struct Case {
+        const char* name;
+        const char* script;
+        std::string path; // what the opener is given
+    };
+    const Case cases[] = {
+        {"target=_blank link", "document.getElementById('blank').click()", "/news.html?blank"},
+        {"window.open", "window.open('/popup.html?opened'); true", "/popup.html?opened"},
+        {"window.open without an address, then sent on",
+         "var w = window.open(); w.location.href = '/popup.html?later'; true", "/popup.html?later"},
+        {"window.open of about:blank, then sent on",
+         "var w = window.open('about:blank'); w.location = '/popup.html?blank'; true",
+         "/popup.html?blank"},
+        {"download served as octet-stream", "document.getElementById('rar').click()",
+         "/soft/tool.rar"},
+        {"download with a Chinese file name", "document.getElementById('named').click()",
+         "/soft/%E9%9A%90%E5%BD%A2.rar"},
+        {"download attribute", "document.getElementById('saved').click()", "/news.html?saved"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        opened.clear();
+        Load("/links.html");
+        Eval(*Pane, QString::fromLatin1(c.script));
+        ASSERT_TRUE(WaitUntil([&] { return !opened.empty(); }, kPageWaitMs));
+        QTest::qWait(300);
+        ASSERT_EQ(opened.size(), 1u);
+        EXPECT_EQ(opened[0], QUrl(QString::fromStdString(Site.Url(c.path))))
+            << opened[0].toString().toStdString();
+        // The pane stays on its page, and the program fetched no new window's page.
+        EXPECT_EQ(Pane->url(), QUrl(QString::fromStdString(Site.Url("/links.html"))));
+        for (QWidget* window : QApplication::topLevelWidgets())
+            EXPECT_TRUE(window == &Window || !window->isVisible());
+        if (std::string(c.name).find("download") == std::string::npos) {
+            EXPECT_FALSE(Site.WasRequested(c.path));
+        }
+    }
+
+    // What only the page or this machine can make sense of stays where it is.
+    for (const char* script :
+         {"document.getElementById('file').click()", "document.getElementById('data').click()",
+          "window.open('javascript:1'); true"}) {
+        SCOPED_TRACE(script);
+        opened.clear();
+        Load("/links.html");
+        Eval(*Pane, QString::fromLatin1(script));
+        QTest::qWait(500);
+        EXPECT_TRUE(opened.empty()) << opened[0].toString().toStdString();
+    }
+    EXPECT_TRUE(QDir(downloads.path()).isEmpty());
+    profile->setDownloadPath(downloadPath);
 }
 
 class RecordingRegistry final : public TUserRegistry {
