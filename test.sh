@@ -14,7 +14,7 @@ cd "$(dirname "$0")"
 
 jobs=$(nproc)
 # Runs, connect threads and the window closing mid-run: what ThreadSanitizer watches.
-thread_tests='RunControl|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun'
+thread_tests='RunControl|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun|RunProgressTest'
 
 configure_and_build() { # dir, extra cmake arguments...
   local dir=$1

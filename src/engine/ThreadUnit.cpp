@@ -85,7 +85,7 @@ void TRunThread::RunSearch() {
     } catch (...) {
     }
     try {
-        if (Ops.AnalyseRanks)
+        if (Ops.AnalyseRanks && TRunReport{SalesOutcome, DefaultOutcome}.MakesComparison())
             HandOver(Ops.AnalyseRanks);
     } catch (...) {
     }
@@ -128,27 +128,39 @@ bool TRunThread::StopRequested() const {
 }
 
 TPassOutcome TRunThread::RunPass(TPass pass) {
+    if (StopRequested())
+        return {TPassEnd::Stopped, 0};
     const std::string nick = Method::EncodeText(Ops.ReadNick ? Ops.ReadNick() : std::string{});
     if (pass == TPass::Default)
         RunningRank = 1;
 
     int emptyPagesInRow = 0;
+    int itemsFound = 0;
     std::string pageText;
     for (int page = 1;; ++page) {
         if (StopRequested())
             return {TPassEnd::Stopped, page - 1};
+        if (Ops.ReportProgress) {
+            const TRunProgress progress{pass, page, itemsFound,
+                                        pass == TPass::Default ? SalesOutcome.LastPage : 0};
+            HandOver([this, &progress] { Ops.ReportProgress(progress); });
+        }
 
         pageText.clear();
         try {
             Ops.FetchPage(ListingUrl(Ops.SearchHost, pass, nick, page), pageText);
         } catch (...) {
-            // A failed fetch is never reported: the crawl goes on with what it left.
+            // A failed fetch is never reported: the crawl goes on with what it
+            // left, unless a stop abandoned it halfway.
+            if (StopRequested())
+                return {TPassEnd::Stopped, page - 1};
         }
 
         int items = 0;
         if (!pageText.empty()) {
             LastPageText.swap(pageText);
             items = ReadPage(pass, LastPageText);
+            itemsFound += items;
         }
 
         // The end test reads the most recent non-empty body, so a failed

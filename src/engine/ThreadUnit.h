@@ -27,13 +27,32 @@ enum class TPassEnd {
 
 struct TPassOutcome {
     TPassEnd End = TPassEnd::NotRun;
-    int LastPage = 0; // number of the last page requested
+    // Number of the last page requested; after a stop, of the last page read
+    // whole (a page whose fetch the stop abandoned does not count).
+    int LastPage = 0;
 };
 
 // How the two passes of a run ended, for the window to tell the user.
 struct TRunReport {
     TPassOutcome Sales;
     TPassOutcome Default;
+
+    // A partial sales list would mark items as demoted that are not, and a
+    // default pass stopped before its first page has nothing to compare.
+    bool MakesComparison() const {
+        return Sales.End != TPassEnd::Stopped &&
+               !(Default.End == TPassEnd::Stopped && Default.LastPage == 0);
+    }
+};
+
+// Where a run is, told to the window before every page it fetches.
+struct TRunProgress {
+    TPass Pass = TPass::Sales;
+    int Page = 1;       // the page about to be read, from 1
+    int ItemsFound = 0; // items this pass has handed over so far
+    int SalesPages = 0; // pages the sales pass read; 0 while it runs
+
+    bool operator==(const TRunProgress&) const = default;
 };
 
 // What the crawl is handed by whoever starts a run: the window in the
@@ -50,11 +69,16 @@ struct TRunOperations {
     std::function<void(const TItemInfo& item)> AddItemRow;
     // The lists the hand-overs append to; touched only inside Synchronize.
     TResultLists* Lists = nullptr;
-    // Set to end the current pass before its next page (the window closing).
+    // Set to end the run before its next page (the stop button, the window
+    // closing). A fetch that fails while it is set was abandoned: its page
+    // is not read.
     std::shared_ptr<std::atomic<bool>> StopRequested;
+    // Run through Synchronize before each page; may be empty.
+    std::function<void(const TRunProgress& progress)> ReportProgress;
     std::string SearchHost{kMarketplaceSearchHost};
     // The end of a run, each run through Synchronize: the analysis of what
-    // was read, then re-enabling the window.
+    // was read (left out when the report makes no comparison), then
+    // re-enabling the window.
     std::function<void()> AnalyseRanks;
     std::function<void(const TRunReport& report)> FinishRun;
 };

@@ -2,6 +2,7 @@
 
 #include "AppIcon.h"
 #include "GbkCodec.h"
+#include "GridCopier.h"
 #include "GridView.h"
 #include "LinkLabel.h"
 #include "MyUtils.h"
@@ -9,6 +10,8 @@
 #include "ResultTables.h"
 #include "ResultTexts.h"
 #include "RunBridge.h"
+#include "RunProgressPresenter.h"
+#include "RunStopper.h"
 #include "SortChoice.h"
 #include "SortGrid.h"
 #include "WebPane.h"
@@ -66,9 +69,8 @@ TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings))
 }
 
 TMainForm::~TMainForm() {
-    // Runs still going end at their next page and never reach this window.
-    StopRuns->store(true);
-    AbortFetches->Raise();
+    // A run still going ends at its next page and never reaches this window.
+    Stopper->Stop();
     Bridge->Close();
     // The views read the grids, which are members and die before the base
     // class would delete its children.
@@ -81,6 +83,9 @@ void TMainForm::CreateControls() {
     txtID->setMaxLength(32767 * 1024); // no practical limit on the nick
     btnSearch = Make<QPushButton>(this, "btnSearch", {264, 8, 75, 25}, Text("探测"));
     connect(btnSearch, &QPushButton::clicked, this, &TMainForm::btnSearchClick);
+    btnStop = Make<QPushButton>(this, "btnStop", {346, 8, 75, 25}, Text("停止"));
+    connect(btnStop, &QPushButton::clicked, this, &TMainForm::btnStopClick);
+    Stopper = new TRunStopper(btnStop, this);
 
     MainPage = Make<QTabWidget>(this, "MainPage", {8, 40, 993, 545});
     QWidget* tabs[6];
@@ -139,6 +144,8 @@ void TMainForm::CreateControls() {
                                 plResult);
     };
 
+    for (TGridView* table : {sgData1, sgData2, sgData3})
+        new TGridCopier(table);
     sgData1->AttachScrollBars(sgData1HSB, sgData1VSB);
     sgData2->AttachScrollBars(sgData2HSB, sgData2VSB);
     sgData3->AttachScrollBars(sgData3HSB, sgData3VSB);
@@ -156,13 +163,15 @@ void TMainForm::CreateControls() {
     sbar = Make<QLabel>(StatusBar, "sbar", {0, 1, 753, 21});
     sbar->setFrameShape(QFrame::Panel);
     sbar->setFrameShadow(QFrame::Sunken);
+    Progress = new TRunProgressPresenter(sbar);
     labCP = new TLinkLabel(Text(publisher::kCopyrightText), Text(publisher::kCopyrightUrl),
                            *Desktop, StatusBar);
     labCP->setObjectName(QStringLiteral("labCP"));
     labCP->setGeometry(760, 3, 249, 17);
 
     setTabOrder(txtID, btnSearch);
-    setTabOrder(btnSearch, MainPage);
+    setTabOrder(btnSearch, btnStop);
+    setTabOrder(btnStop, MainPage);
 }
 
 QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
@@ -254,14 +263,15 @@ void TMainForm::btnSearchClick() {
     Method::ClearGrid(Data1, kEmptyTableRowCount);
     Method::ClearGrid(Data2, kEmptyTableRowCount);
     Method::ClearGrid(Data3, kEmptyTableRowCount);
-    sbar->clear();
     btnSearch->setEnabled(false);
+    Stopper->RunStarted();
+    Progress->RunStarted();
     ItemLists.DefaultList.clear();
     ItemLists.SalesOrderList.clear();
 
     TRunOperations ops;
-    ops.FetchPage = [fetch = Settings.FetchPage, abort = AbortFetches](const std::string& url,
-                                                                       std::string& body) {
+    ops.FetchPage = [fetch = Settings.FetchPage, abort = Stopper->Signal()](const std::string& url,
+                                                                            std::string& body) {
         const http::TIdAbortScope scope(abort);
         fetch(url, body);
     };
@@ -280,7 +290,8 @@ void TMainForm::btnSearchClick() {
     };
     ops.AddItemRow = [this](const TItemInfo& item) { AddItemRow(Data1, item); };
     ops.Lists = &ItemLists;
-    ops.StopRequested = StopRuns;
+    ops.StopRequested = Stopper->Flag();
+    ops.ReportProgress = [this](const TRunProgress& progress) { Progress->PageStarted(progress); };
     ops.SearchHost = Settings.SearchHost;
     ops.AnalyseRanks = [this] { AnalyseRanks(); };
     ops.FinishRun = [this](const TRunReport& report) { FinishRun(report); };
@@ -291,31 +302,17 @@ void TMainForm::AnalyseRanks() {
     korvane::AnalyseRanks(ItemLists, Data2, Data3);
 }
 
-namespace {
-
-// One short sentence when a pass stopped at a bound instead of the last page.
-QString BoundNotice(const TRunReport& report) {
-    for (const auto& [pass, outcome] :
-         {std::pair{"销量排序", report.Sales}, std::pair{"默认排序", report.Default}}) {
-        if (outcome.End == TPassEnd::PageLimit)
-            return Text("%1读到第%2页仍未到最后一页，已停止读取，结果可能不完整。")
-                .arg(Text(pass))
-                .arg(outcome.LastPage);
-        if (outcome.End == TPassEnd::NoItems)
-            return Text("%1读到第%2页时已连续%3页没有读到宝贝，已停止读取，结果可能不完整。")
-                .arg(Text(pass))
-                .arg(outcome.LastPage)
-                .arg(kMaxEmptyPagesInRow);
-    }
-    return {};
-}
-
-} // namespace
-
 void TMainForm::FinishRun(const TRunReport& report) {
     btnSearch->setEnabled(true);
+    Stopper->RunEnded();
     TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
-    sbar->setText(BoundNotice(report));
+    Progress->RunEnded(report);
+}
+
+void TMainForm::btnStopClick() {
+    if (!btnStop->isEnabled())
+        return;
+    Stopper->Stop();
 }
 
 std::string TMainForm::NickText() const {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "DesktopServices.h"
-#include "IdAbortSignal.h"
 #include "ItemRecords.h"
 #include "MainFormSettings.h"
 #include "StringGrid.h"
@@ -25,6 +24,8 @@ namespace korvane {
 
 class TGridView;
 class TLinkLabel;
+class TRunProgressPresenter;
+class TRunStopper;
 class TWebPane;
 
 // The main window: the nick box, the start button, six tabs (three result
@@ -53,6 +54,7 @@ public:
 
     // Handlers.
     void btnSearchClick();
+    void btnStopClick();
     void sgData1DblClick();
     void sgData2DblClick();
     void sgData3DblClick();
@@ -99,13 +101,13 @@ private:
     TResultLists ItemLists;
     // Runs reach the window only through the bridge; closing stops them.
     std::shared_ptr<class TRunBridge> Bridge;
-    std::shared_ptr<std::atomic<bool>> StopRuns = std::make_shared<std::atomic<bool>>(false);
-    // Raised with StopRuns, so a fetch in flight is given up too.
-    std::shared_ptr<http::TIdAbortSignal> AbortFetches = std::make_shared<http::TIdAbortSignal>();
+    TRunStopper* Stopper = nullptr;
+    TRunProgressPresenter* Progress = nullptr;
 
     QLabel* labID = nullptr;
     QLineEdit* txtID = nullptr;
     QPushButton* btnSearch = nullptr;
+    QPushButton* btnStop = nullptr;
     QTabWidget* MainPage = nullptr;
     QWidget* StatusBar = nullptr;
     QLabel* sbar = nullptr;

@@ -257,6 +257,48 @@ TEST_F(CrawlTest, StopEndsBothPassesBeforeTheNextPage) {
     EXPECT_EQ(worker->DefaultOutcome.LastPage, 0);
 }
 
+TEST_F(CrawlTest, StopAbandonsThePageInFlight) {
+    for (int page = 1; page <= 10; ++page)
+        Shop.Sales[page] = {Page({std::to_string(page)}, false)};
+    // Page 2's fetch is given up halfway: its bytes so far, then the error.
+    Shop.Sales[2].fail = true;
+    Shop.OnFetch = [this](int call) {
+        if (call == 2)
+            Stop->store(true);
+    };
+    const auto worker = Crawl();
+
+    EXPECT_EQ(Shop.Urls.size(), 2u);
+    EXPECT_TRUE(Lists.DefaultList.empty());
+    ASSERT_EQ(Lists.SalesOrderList.size(), 1u); // nothing of the abandoned page
+    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker->SalesOutcome.LastPage, 1);
+    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(NickReads, 1); // the stopped default pass asks for nothing
+}
+
+TEST_F(CrawlTest, ProgressBeforeEveryPage) {
+    Shop.Sales[1] = {Page({"1", "2"}, false)};
+    Shop.Sales[2] = {Page({"3", "4"}, false)};
+    Shop.Sales[3] = {Page({"5"}, true)};
+    Shop.Default[1] = {Page({"5", "4", "3"}, false)};
+    // Page 2 fails; page 3 reaches past the sales pass's length.
+    Shop.Default[3] = {Page({"2"}, false)};
+    Shop.Default[4] = {Page({"1"}, true)};
+    std::vector<TRunProgress> progress;
+    TRunOperations ops = Operations();
+    ops.ReportProgress = [&progress](const TRunProgress& p) { progress.push_back(p); };
+    TRunThread worker(std::move(ops));
+    worker.CrawlListings();
+
+    using P = TRunProgress;
+    const TPass s = TPass::Sales, d = TPass::Default;
+    EXPECT_THAT(progress, ElementsAre(P{s, 1, 0, 0}, P{s, 2, 2, 0}, P{s, 3, 4, 0}, P{d, 1, 0, 3},
+                                      P{d, 2, 3, 3}, P{d, 3, 3, 3}, P{d, 4, 4, 3}));
+    // Each report is one more synchronous call: 5 + 5 items, 7 pages.
+    EXPECT_EQ(SyncCalls, 17);
+}
+
 TEST_F(CrawlTest, FieldsOfARealisticPage) {
     test::FixtureItem amp = MakeItem("11", "A", "1.00", " 12");
     amp.IdTail = "&ns=1";

@@ -156,7 +156,7 @@ TEST_F(RunControlTest, ExhaustedResourceStillEndsTheRunForTheUser) {
     EXPECT_EQ(Lists.DefaultList.size(), 2u);
 }
 
-TEST_F(RunControlTest, StopEndsTheCrawlAtThePageInFlight) {
+TEST_F(RunControlTest, StopInTheSalesPassMakesNoComparison) {
     Fetch = [this](const std::string&, std::string& body) {
         Stop->store(true);
         body = ListingPageBuilder().Add(MakeItem("x", "x", "1", "1")).Build(); // never last
@@ -164,10 +164,42 @@ TEST_F(RunControlTest, StopEndsTheCrawlAtThePageInFlight) {
     TRunThread::StartRun(Operations());
     WaitForFinish();
 
-    EXPECT_THAT(Calls, ElementsAre("analyse", "finish"));
-    EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
+    // A partial sales list would mark items as demoted that are not.
+    EXPECT_THAT(Calls, ElementsAre("finish"));
+    EXPECT_EQ(Lists.SalesOrderList.size(), 1u); // the page fetched whole is still read
     EXPECT_EQ(Report.Sales.End, TPassEnd::Stopped);
+    EXPECT_EQ(Report.Sales.LastPage, 1);
     EXPECT_EQ(Report.Default.End, TPassEnd::Stopped);
+    EXPECT_FALSE(Report.MakesComparison());
+}
+
+TEST_F(RunControlTest, StopInTheDefaultPassAnalysesWhatWasRead) {
+    Fetch = [this](const std::string& url, std::string& body) {
+        if (url.find("coefp") == std::string::npos)
+            return;
+        Stop->store(true);
+        body = ListingPageBuilder().Add(MakeItem("b", "b", "1", "1")).Build();
+    };
+    TRunThread::StartRun(Operations());
+    WaitForFinish();
+
+    EXPECT_THAT(Calls, ElementsAre("row b", "analyse", "finish"));
+    EXPECT_EQ(Report.Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(Report.Default.End, TPassEnd::Stopped);
+    EXPECT_EQ(Report.Default.LastPage, 1);
+}
+
+TEST_F(RunControlTest, ProgressReachesTheOwnerBeforeEachPage) {
+    TRunOperations ops = Operations();
+    ops.ReportProgress = [this](const TRunProgress& progress) {
+        Log((progress.Pass == TPass::Sales ? "sales page " : "default page ") +
+            std::to_string(progress.Page));
+    };
+    TRunThread::StartRun(std::move(ops));
+    WaitForFinish();
+
+    EXPECT_THAT(Calls, ElementsAre("sales page 1", "default page 1", "row b", "row a", "row c",
+                                   "analyse", "finish"));
 }
 
 TEST_F(RunControlTest, WindowGoneMidRunEndsItsThreads) {

@@ -1,7 +1,6 @@
 #include "FixtureMarketplace.h"
 
 #include <algorithm>
-#include <thread>
 
 namespace korvane::test {
 
@@ -58,11 +57,17 @@ void FixtureMarketplace::SetFault(bool salesPass, int page, TFault fault) {
 void FixtureMarketplace::ClearFaults() {
     std::lock_guard lock(Lock);
     Faults.clear();
+    PageDelays.clear();
 }
 
 void FixtureMarketplace::SetDelay(std::chrono::milliseconds delay) {
     std::lock_guard lock(Lock);
     Delay = delay;
+}
+
+void FixtureMarketplace::SetPageDelay(bool salesPass, int page, std::chrono::milliseconds delay) {
+    std::lock_guard lock(Lock);
+    PageDelays[{salesPass, page}] = delay;
 }
 
 std::string FixtureMarketplace::Host() const {
@@ -99,12 +104,14 @@ void FixtureMarketplace::Answer(LoopbackPeer& peer) {
             body = pages[static_cast<std::size_t>(page) - 1];
         if (const auto it = Faults.find({sales, page}); it != Faults.end())
             fault = it->second;
-        delay = Delay;
+        const auto pageDelay = PageDelays.find({sales, page});
+        delay = pageDelay != PageDelays.end() ? pageDelay->second : Delay;
     }
-    // Sliced so a stopping server does not wait out the whole delay.
-    const auto slice = std::chrono::milliseconds(20);
-    for (auto left = delay; left.count() > 0 && !Server.Stopping(); left -= slice)
-        std::this_thread::sleep_for(std::min(left, slice));
+    // Watching the client, so a page it gave up does not hold up the next
+    // connection (the server answers one at a time); a stopping server ends
+    // the wait too.
+    if (delay.count() > 0 && peer.WaitForClientClose(delay))
+        return;
 
     if (fault == TFault::Reset) {
         peer.Reset();

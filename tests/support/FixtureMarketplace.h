@@ -33,9 +33,11 @@ public:
     // Set before a run starts.
     void SetShop(std::vector<std::string> salesPages, std::vector<std::string> defaultPages);
     void SetFault(bool salesPass, int page, TFault fault);
-    void ClearFaults();
+    void ClearFaults(); // and the page delays
     // Every answer waits this long first (a slow marketplace).
     void SetDelay(std::chrono::milliseconds delay);
+    // This one page waits delay instead (a page still loading when the user stops).
+    void SetPageDelay(bool salesPass, int page, std::chrono::milliseconds delay);
 
     // "127.0.0.1:PORT", the crawl's search host.
     std::string Host() const;
@@ -51,6 +53,7 @@ private:
     std::vector<std::string> DefaultPages;
     std::map<std::pair<bool, int>, TFault> Faults;
     std::chrono::milliseconds Delay{0};
+    std::map<std::pair<bool, int>, std::chrono::milliseconds> PageDelays;
     std::vector<std::string> Targets;
     LoopbackServer Server;
 };

@@ -51,6 +51,10 @@ TEST_F(MainFormTest, ControlsAtTheirPlaces) {
     EXPECT_EQ(Geometry("txtID"), QRect(56, 8, 201, 18));
     EXPECT_EQ(Geometry("btnSearch"), QRect(264, 8, 75, 25));
     EXPECT_EQ(Find<QPushButton>("btnSearch")->text(), QString::fromUtf8("探测"));
+    EXPECT_EQ(Geometry("btnStop"), QRect(346, 8, 75, 25));
+    EXPECT_EQ(Find<QPushButton>("btnStop")->text(), QString::fromUtf8("停止"));
+    EXPECT_FALSE(Find<QPushButton>("btnStop")->isEnabled()); // only during a run
+    EXPECT_FALSE(Find<QWidget>("pbRun")->isVisible());
     EXPECT_EQ(Geometry("MainPage").topLeft(), QPoint(8, 40));
     EXPECT_EQ(Geometry("cbSort"), QRect(8, 8, 161, 20));
     EXPECT_EQ(Geometry("btnSort"), QRect(176, 8, 75, 25));
@@ -73,8 +77,10 @@ TEST_F(MainFormTest, ControlsAtTheirPlaces) {
     EXPECT_EQ(sort->currentIndex(), 2);
     EXPECT_FALSE(sort->isEditable());
 
-    // Keyboard order: nick, button, tabs.
+    // Keyboard order: nick, button, stop, tabs.
     EXPECT_EQ(Find<QWidget>("txtID")->nextInFocusChain(), Find<QWidget>("btnSearch"));
+    EXPECT_EQ(Find<QWidget>("btnSearch")->nextInFocusChain(), Find<QWidget>("btnStop"));
+    EXPECT_EQ(Find<QWidget>("btnStop")->nextInFocusChain(), Find<QWidget>("MainPage"));
 }
 
 struct LayoutCase {
@@ -101,6 +107,7 @@ TEST_F(MainFormTest, LayoutRuleAtMinimumAndLargerSizes) {
           {"noteweb", {-1, -1, 1025, 578}},
           {"softweb", {-1, -1, 1025, 578}},
           {"sbar", {0, 1, 725, 21}},
+          {"pbRun", {572, 3, 150, 15}}, // inside sbar, at its right end
           {"labCP", {735, 3, 249, 17}}}},
         // W = 1416, H = 938
         {{1400, 900},
@@ -114,6 +121,7 @@ TEST_F(MainFormTest, LayoutRuleAtMinimumAndLargerSizes) {
           {"sgData3HSB", {8, 797, 1360, 19}},
           {"softweb", {-1, -1, 1416, 863}},
           {"sbar", {0, 1, 1116, 21}},
+          {"pbRun", {963, 3, 150, 15}},
           {"labCP", {1126, 3, 249, 17}}}},
     };
     for (const LayoutCase& c : cases) {

@@ -7,6 +7,7 @@
 #include "QtWait.h"
 #include "RecordingDesktop.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -45,6 +46,8 @@ TEST(Screenshot, ResultTabs) {
     FixtureMarketplace marketplace;
     marketplace.SetShop(FixtureMarketplace::ShopPages(bySales),
                         FixtureMarketplace::ShopPages(byDefault));
+    // The default pass's second page loads slowly, to show the run under way.
+    marketplace.SetPageDelay(false, 2, std::chrono::milliseconds(1500));
     test::TRecordingDesktop desktop;
     TMainFormSettings settings;
     settings.VersionUrl = "";
@@ -57,6 +60,12 @@ TEST(Screenshot, ResultTabs) {
     form.findChild<QLineEdit*>("txtID")->setText(QString::fromUtf8("韩都衣舍旗舰店"));
     auto* button = form.findChild<QPushButton*>("btnSearch");
     button->click();
+    auto* status = form.findChild<QLabel*>("sbar");
+    ASSERT_TRUE(test::WaitUntil(
+        [status] { return status->text().startsWith(QString::fromUtf8("正在读取默认排序第2页")); },
+        20000));
+    QTest::qWait(100);
+    EXPECT_TRUE(form.grab().save(QString("%1/korvane-running.png").arg(dir)));
     ASSERT_TRUE(test::WaitUntil([button] { return button->isEnabled(); }, 20000));
 
     auto* tabs = form.findChild<QTabWidget*>("MainPage");
