@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <tuple>
 
 namespace korvane {
 
@@ -110,19 +111,18 @@ QValueAxis* TRankChart::MakeAxis(const QString& title, qreal last) const {
 
 void TRankChart::Draw(const QString& nick) {
     Clear();
-    auto* red = new QScatterSeries;
-    auto* other = new QScatterSeries;
+    QList<QPointF> warned, others;
     int last = 1;
-    int ranked = 0;
     for (int r = 1; r < Ranking.RowCount(); ++r) {
         const auto salesRank = RankIn(Ranking.Cell(ranking::kSalesRank, r));
         const auto rank = RankIn(Ranking.Cell(ranking::kRank, r));
         if (!salesRank || !rank)
             continue; // the empty bottom row
-        ++ranked;
         last = std::max({last, *salesRank, *rank});
-        (IsWarning(Ranking.Cell(ranking::kVerdict, r)) ? red : other)->append(*salesRank, *rank);
+        (IsWarning(Ranking.Cell(ranking::kVerdict, r)) ? warned : others)
+            .append(QPointF(*salesRank, *rank));
     }
+    const auto ranked = warned.size() + others.size();
     // The notice that nothing was demoted has no running number.
     int demoted = 0;
     for (int r = 1; r < Demoted.RowCount(); ++r)
@@ -131,39 +131,40 @@ void TRankChart::Draw(const QString& nick) {
     const QString counts = Text("参与排名宝贝%1个，降权宝贝%2个").arg(ranked).arg(demoted);
     chart()->setTitle(nick.isEmpty() ? counts : nick + Text("：") + counts);
     if (ranked == 0) {
-        delete red;
-        delete other;
         NothingRanked->show();
         return;
     }
 
-    auto* diagonal = new QLineSeries;
-    diagonal->setName(Text("实际排名 = 理论排名"));
-    diagonal->append(1 - kAxisPad, 1 - kAxisPad);
-    diagonal->append(last + kAxisPad, last + kAxisPad);
-    diagonal->setPen(QPen(kDiagonal, 1, Qt::DashLine));
-    red->setName(Text("重要宝贝被隐性降权"));
-    other->setName(Text("其他宝贝"));
-    for (auto [series, colour] : {std::pair{red, kRed}, std::pair{other, kCalm}}) {
-        series->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-        series->setMarkerSize(kMarkerSize);
-        series->setColor(colour);
-        series->setBorderColor(colour.darker(130));
-    }
     QValueAxis* x = MakeAxis(Text("理论排名（按销量）"), last);
     QValueAxis* y = MakeAxis(Text("实际排名（默认排序）"), last);
     y->setReverse(true); // rank 1 on top, as in a ranking
     chart()->addAxis(x, Qt::AlignBottom);
     chart()->addAxis(y, Qt::AlignLeft);
-    // Red last, so it is drawn over the others.
-    for (QXYSeries* series : {static_cast<QXYSeries*>(diagonal), static_cast<QXYSeries*>(other),
-                              static_cast<QXYSeries*>(red)}) {
+    const auto add = [this, x, y](QXYSeries* series, const QString& name) {
+        series->setName(name);
         chart()->addSeries(series);
         series->attachAxis(x);
         series->attachAxis(y);
+    };
+
+    auto* diagonal = new QLineSeries;
+    diagonal->append(1 - kAxisPad, 1 - kAxisPad);
+    diagonal->append(last + kAxisPad, last + kAxisPad);
+    diagonal->setPen(QPen(kDiagonal, 1, Qt::DashLine));
+    add(diagonal, Text("实际排名 = 理论排名"));
+    // Red last, so it is drawn over the others.
+    OtherPoints = new QScatterSeries;
+    RedPoints = new QScatterSeries;
+    for (auto [series, points, colour] :
+         {std::tuple{OtherPoints, &others, kCalm}, std::tuple{RedPoints, &warned, kRed}}) {
+        series->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+        series->setMarkerSize(kMarkerSize);
+        series->setColor(colour);
+        series->setBorderColor(colour.darker(130));
+        series->append(*points);
     }
-    RedPoints = red;
-    OtherPoints = other;
+    add(OtherPoints, Text("其他宝贝"));
+    add(RedPoints, Text("重要宝贝被隐性降权"));
     chart()->legend()->show();
 }
 
