@@ -23,6 +23,7 @@ PACKAGES=(
   qt6-base-dev
   qt6-webengine-dev           # the web panes (Chromium-based Qt WebEngine)
   libqt6webenginecore6-bin    # QtWebEngineProcess, the engine's page processes
+  qt6-charts-dev              # the ranking chart
   libgl-dev
   fonts-liberation   # metric-compatible Arial
   fonts-wqy-microhei # Chinese text on a bare machine

@@ -153,23 +153,35 @@ void TGridView::RestoreSelection() {
 }
 
 void TGridView::AttachScrollBars(QScrollBar* horizontal, QScrollBar* vertical) {
+    HorizontalBar = horizontal;
+    VerticalBar = vertical;
     SyncBar(horizontalScrollBar(), horizontal);
     SyncBar(verticalScrollBar(), vertical);
 }
 
 void TGridView::SyncBar(QScrollBar* inner, QScrollBar* outer) {
     outer->hide();
-    const auto follow = [inner, outer] {
-        outer->setRange(inner->minimum(), inner->maximum());
-        outer->setPageStep(inner->pageStep());
-        outer->setSingleStep(inner->singleStep());
-        outer->setValue(inner->value());
-        outer->setVisible(inner->maximum() > inner->minimum());
-    };
-    connect(inner, &QScrollBar::rangeChanged, outer, follow);
+    connect(inner, &QScrollBar::rangeChanged, outer,
+            [this, inner, outer] { FollowBar(inner, outer); });
     connect(inner, &QScrollBar::valueChanged, outer, &QScrollBar::setValue);
     connect(outer, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
-    follow();
+    FollowBar(inner, outer);
+}
+
+void TGridView::FollowBar(QScrollBar* inner, QScrollBar* outer) {
+    outer->setRange(inner->minimum(), inner->maximum());
+    outer->setPageStep(inner->pageStep());
+    outer->setSingleStep(inner->singleStep());
+    outer->setValue(inner->value());
+    outer->setVisible(!isHidden() && inner->maximum() > inner->minimum());
+}
+
+void TGridView::setVisible(bool visible) {
+    QTableView::setVisible(visible);
+    if (HorizontalBar != nullptr)
+        FollowBar(horizontalScrollBar(), HorizontalBar);
+    if (VerticalBar != nullptr)
+        FollowBar(verticalScrollBar(), VerticalBar);
 }
 
 void TGridView::SetDrawCellHook(TDrawCellHook hook) {

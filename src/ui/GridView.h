@@ -33,6 +33,8 @@ public:
     // Takes over two scroll bars placed beside the view.
     void AttachScrollBars(QScrollBar* horizontal, QScrollBar* vertical);
     void SetDrawCellHook(TDrawCellHook hook);
+    // The placed scroll bars go with the table when it is hidden or shown.
+    void setVisible(bool visible) override;
     const TDrawCellHook& DrawCellHook() const { return Hook; }
 
 signals:
@@ -49,9 +51,12 @@ private:
     void RememberSelection();
     void RestoreSelection();
     void SyncBar(QScrollBar* inner, QScrollBar* outer);
+    void FollowBar(QScrollBar* inner, QScrollBar* outer);
 
     TGridModel* Model;
     TDrawCellHook Hook;
+    QScrollBar* HorizontalBar = nullptr;
+    QScrollBar* VerticalBar = nullptr;
     QRect SavedSelection; // in model coordinates
     int SavedCurrentRow = 0;
     int SavedCurrentColumn = 0;

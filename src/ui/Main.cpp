@@ -1,12 +1,14 @@
 #include "Main.h"
 
 #include "AppIcon.h"
+#include "EnabledWatch.h"
 #include "GbkCodec.h"
 #include "GridCopier.h"
 #include "GridView.h"
 #include "LinkLabel.h"
 #include "MyUtils.h"
 #include "RankAnalysis.h"
+#include "RankChart.h"
 #include "ResultTables.h"
 #include "ResultTexts.h"
 #include "RunBridge.h"
@@ -117,6 +119,20 @@ void TMainForm::CreateControls() {
     sgData3 = Make<TGridView>(tabs[2], "sgData3", {8, 40, 977, 481}, Data3, true);
     sgData3HSB = Make<QScrollBar>(tabs[2], "sgData3HSB", {8, 496, 200, 19}, Qt::Horizontal);
     sgData3VSB = Make<QScrollBar>(tabs[2], "sgData3VSB", {968, 40, 19, 200}, Qt::Vertical);
+    // The chart takes the table's place, over its scroll bars, when shown.
+    btnChart = Make<QPushButton>(tabs[2], "btnChart", {258, 8, 75, 25}, Text("图表"));
+    connect(btnChart, &QPushButton::clicked, this, &TMainForm::btnChartClick);
+    chtRanking = Make<TRankChart>(tabs[2], "chtRanking", {8, 40, 977, 481}, Data3, Data2);
+    chtRanking->hide();
+    chtRanking->SetOpenItem([this](const std::string& id) { OpenItemPage(id); });
+    // A run empties the chart with the tables and draws it when it ends.
+    new TEnabledWatch(btnSearch, [this](bool enabled) {
+        btnChart->setEnabled(enabled);
+        if (enabled)
+            chtRanking->Draw(FromGbk(RunNick));
+        else
+            chtRanking->Clear();
+    });
 
     adweb = Make<TWebPane>(tabs[3], "adweb", {-128, -112, 993, 529});
     noteweb = Make<TWebPane>(tabs[4], "noteweb", {0, 0, 977, 513});
@@ -234,6 +250,7 @@ void TMainForm::FormResize() {
     ADPanel2->move(sgData1->x() + sgData1->width() + 5, ADPanel2->y());
     sgData3->resize(pw - 20, ph - 70);
     placeBars(sgData3, sgData3HSB, sgData3VSB);
+    chtRanking->setGeometry(sgData3->geometry());
     for (QWidget* pane : {adweb, noteweb, softweb})
         pane->setGeometry(-1, -1, pw + 20, ph + 20);
 
@@ -285,7 +302,7 @@ void TMainForm::btnSearchClick() {
     // The nick box belongs to this thread: the worker reads it through a call.
     ops.ReadNick = [this, sync = ops.Synchronize] {
         std::string nick;
-        sync([this, &nick] { nick = NickText(); });
+        sync([this, &nick] { RunNick = nick = NickText(); });
         return nick;
     };
     ops.AddItemRow = [this](const TItemInfo& item) { AddItemRow(Data1, item); };
@@ -320,7 +337,10 @@ std::string TMainForm::NickText() const {
 }
 
 void TMainForm::OpenItemPage(const TGridView& view, int idColumn) {
-    const std::string& id = view.Grid().Cell(idColumn, view.SelectionTopRow());
+    OpenItemPage(view.Grid().Cell(idColumn, view.SelectionTopRow()));
+}
+
+void TMainForm::OpenItemPage(const std::string& id) {
     if (id.empty())
         return;
     // The id goes into the address as it is, unencoded.
@@ -349,6 +369,15 @@ void TMainForm::btnSortClick() {
     if (!btnSearch->isEnabled())
         return;
     ApplySortChoice(Data3, cbSort->currentIndex());
+}
+
+void TMainForm::btnChartClick() {
+    const bool showChart = chtRanking->isHidden();
+    sgData3->setVisible(!showChart);
+    chtRanking->setVisible(showChart);
+    if (showChart)
+        chtRanking->raise();
+    btnChart->setText(Text(showChart ? "表格" : "图表"));
 }
 
 // The shop page's script errors and message boxes are not the user's concern.

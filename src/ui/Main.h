@@ -24,6 +24,7 @@ namespace korvane {
 
 class TGridView;
 class TLinkLabel;
+class TRankChart;
 class TRunProgressPresenter;
 class TRunStopper;
 class TWebPane;
@@ -62,6 +63,7 @@ public:
     void sgData3DrawCell(QPainter& painter, int column, int row, const QRect& rect,
                          const QStyleOptionViewItem& option);
     void btnSortClick();
+    void btnChartClick();
     void adwebScriptError(TWebPane* Sender, const QString& ErrorLine, const QString& ErrorCharacter,
                           const QString& ErrorCode, const QString& ErrorMessage,
                           const QString& ErrorUrl, bool& ContinueScript, bool& Showdialog);
@@ -90,6 +92,7 @@ private:
     void CreateControls();
     QFrame* CreatePublisherPanel(QWidget* parent, const char* name);
     void OpenItemPage(const TGridView& view, int idColumn);
+    void OpenItemPage(const std::string& id);
 
     TMainFormSettings Settings;
     std::unique_ptr<TDesktopServices> OwnDesktop;
@@ -99,6 +102,8 @@ private:
     TStringGrid Data2;
     TStringGrid Data3;
     TResultLists ItemLists;
+    // The nick the current run read last, for the chart's title.
+    std::string RunNick;
     // Runs reach the window only through the bridge; closing stops them.
     std::shared_ptr<class TRunBridge> Bridge;
     TRunStopper* Stopper = nullptr;
@@ -125,6 +130,8 @@ private:
     QFrame* ADPanel2 = nullptr;
     QComboBox* cbSort = nullptr;
     QPushButton* btnSort = nullptr;
+    QPushButton* btnChart = nullptr;
+    TRankChart* chtRanking = nullptr;
     TWebPane* adweb = nullptr;
     TWebPane* noteweb = nullptr;
     TWebPane* softweb = nullptr;

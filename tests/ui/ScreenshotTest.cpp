@@ -1,5 +1,6 @@
 // Not a check: with KORVANE_SCREENSHOT_DIR set, runs a detection against a
-// sample shop and saves each result tab as a PNG, to look at.
+// sample shop and saves each result tab, and the ranking chart, as a PNG, to
+// look at.
 #include "Main.h"
 
 #include "EmptyWebPanes.h"
@@ -74,6 +75,10 @@ TEST(Screenshot, ResultTabs) {
         QTest::qWait(100);
         EXPECT_TRUE(form.grab().save(QString("%1/korvane-tab%2.png").arg(dir).arg(tab)));
     }
+    // The ranking tab once more, as a chart.
+    form.findChild<QPushButton*>("btnChart")->click();
+    QTest::qWait(100);
+    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart.png").arg(dir)));
 }
 
 } // namespace

@@ -1,0 +1,300 @@
+// The ranking chart on the ranking tab, through the real window and runs
+// against a loopback marketplace.
+#include "Main.h"
+
+#include "EmptyWebPanes.h"
+#include "FixtureMarketplace.h"
+#include "GridView.h"
+#include "QtWait.h"
+#include "RankChart.h"
+#include "RecordingDesktop.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTabWidget>
+#include <QToolTip>
+#include <QValueAxis>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace korvane;
+using korvane::test::FixtureItem;
+using korvane::test::FixtureMarketplace;
+using korvane::test::MakeItem;
+
+namespace {
+
+constexpr int kRunWaitMs = 20000;
+
+// The worked example: default order V, W, X, Y, Z; the sales listing leaves
+// Y out. Ranked: W (sales rank 1, rank 2) and Z (2, 5) pushed down, X (3, 3)
+// and V (4, 1) not.
+const FixtureItem V = MakeItem("101", "V", "1.00", "5"), W = MakeItem("102", "W", "2.00", "9"),
+                  X = MakeItem("103", "X", "3.00", "5"), Y = MakeItem("104", "Y", "4.00", "0"),
+                  Z = MakeItem("105", "Z", "5.00", "9");
+
+class RankChartTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TMainFormSettings settings;
+        settings.VersionUrl = "";
+        settings.SearchHost = Marketplace.Host();
+        settings.Desktop = &Desktop;
+        test::LeaveWebPanesEmpty(settings);
+        Form = std::make_unique<TMainForm>(settings);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
+    }
+    void TearDown() override {
+        Form.reset();
+        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    }
+
+    template <typename T> T* Find(const char* name) const {
+        T* widget = Form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    TRankChart* Chart() const { return Find<TRankChart>("chtRanking"); }
+    QPushButton* ChartButton() const { return Find<QPushButton>("btnChart"); }
+    QPushButton* SearchButton() const { return Find<QPushButton>("btnSearch"); }
+
+    void Press(const QString& nick) {
+        Find<QLineEdit>("txtID")->setText(nick);
+        QTest::mouseClick(SearchButton(), Qt::LeftButton);
+    }
+    void Run(const QString& nick = "shop") {
+        Press(nick);
+        ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, kRunWaitMs));
+    }
+    void RunWorkedExample() {
+        Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
+                            FixtureMarketplace::ShopPages({V, W, X, Y, Z}));
+        Run(QString::fromUtf8("韩都衣舍"));
+    }
+    void ShowChart() {
+        if (Chart()->isHidden())
+            ChartButton()->click();
+        QApplication::processEvents();
+    }
+
+    // Every drawn point and its colour, by (sales rank, rank).
+    std::map<std::pair<int, int>, QColor> Points() const {
+        std::map<std::pair<int, int>, QColor> points;
+        for (QAbstractSeries* series : Chart()->chart()->series())
+            if (auto* scatter = qobject_cast<QScatterSeries*>(series))
+                for (const QPointF& p : scatter->points())
+                    points[{static_cast<int>(p.x()), static_cast<int>(p.y())}] = scatter->color();
+        return points;
+    }
+    // Rows straight into the ranking table, more than fit on screen.
+    void FillRanking(int rows) {
+        TStringGrid& grid = Form->Grid3();
+        for (int i = 0; i < rows; ++i) {
+            const int r = grid.RowCount() - 1;
+            grid.SetCell(0, r, std::to_string(r));
+            grid.SetCell(1, r, "t" + std::to_string(r));
+            grid.SetRowCount(r + 2);
+        }
+        QApplication::processEvents();
+    }
+    QLabel* NothingRanked() const { return Find<QLabel>("labNothingRanked"); }
+
+    QWidget* ChartSurface() const { return Chart()->viewport(); }
+    // A point of the viewport far from every point: the chart's top left corner.
+    static QPoint Blank() { return {3, 3}; }
+
+    FixtureMarketplace Marketplace;
+    test::TRecordingDesktop Desktop;
+    std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(RankChartTest, ButtonSwitchesTheTableAndTheChart) {
+    EXPECT_EQ(ChartButton()->geometry(), QRect(258, 8, 75, 25));
+    EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("图表"));
+    EXPECT_TRUE(ChartButton()->isEnabled());
+    auto* table = Find<TGridView>("sgData3");
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_FALSE(Chart()->isVisible());
+    FillRanking(60); // more rows than fit: the table's scroll bar shows
+    EXPECT_TRUE(Find<QWidget>("sgData3VSB")->isVisible());
+
+    ChartButton()->click();
+    EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("表格"));
+    // The table's scroll bars go with it: they stick out of its area.
+    EXPECT_FALSE(Find<QWidget>("sgData3VSB")->isVisible());
+    EXPECT_TRUE(Chart()->isVisible());
+    EXPECT_FALSE(table->isVisible());
+    EXPECT_EQ(Chart()->geometry(), table->geometry());
+    // No run yet: the line that nothing is ranked, no axes.
+    EXPECT_TRUE(NothingRanked()->isVisible());
+    EXPECT_EQ(NothingRanked()->text(), QString::fromUtf8("没有参与排名的宝贝"));
+    EXPECT_TRUE(Chart()->chart()->axes().isEmpty());
+
+    // The chart follows the layout rule with the table it replaces.
+    const QRect before = table->geometry();
+    Form->resize(1400, 900);
+    QApplication::processEvents();
+    EXPECT_NE(table->geometry(), before);
+    EXPECT_EQ(Chart()->geometry(), table->geometry());
+
+    ChartButton()->click();
+    EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("图表"));
+    EXPECT_TRUE(table->isVisible());
+    EXPECT_FALSE(Chart()->isVisible());
+    EXPECT_TRUE(Find<QWidget>("sgData3VSB")->isVisible());
+
+    // Usable exactly when a run may start.
+    SearchButton()->setEnabled(false);
+    EXPECT_FALSE(ChartButton()->isEnabled());
+    SearchButton()->setEnabled(true);
+    EXPECT_TRUE(ChartButton()->isEnabled());
+}
+
+TEST_F(RankChartTest, WorkedExampleGivesOnePointPerRankedItem) {
+    RunWorkedExample();
+    ShowChart();
+
+    const auto points = Points();
+    const QColor red(255, 0, 0);
+    ASSERT_EQ(points.size(), 4u); // Y is demoted: no point
+    EXPECT_EQ(points.at({1, 2}), red);
+    EXPECT_EQ(points.at({2, 5}), red);
+    const QColor calm = points.at({3, 3});
+    EXPECT_EQ(points.at({4, 1}), calm);
+    EXPECT_NE(calm, red);
+
+    QChart* chart = Chart()->chart();
+    EXPECT_EQ(chart->title(), QString::fromUtf8("韩都衣舍：参与排名宝贝4个，降权宝贝1个"));
+    EXPECT_FALSE(NothingRanked()->isVisible());
+    auto* x = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
+    auto* y = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+    ASSERT_TRUE(x && y);
+    EXPECT_EQ(x->titleText(), QString::fromUtf8("理论排名（按销量）"));
+    EXPECT_EQ(y->titleText(), QString::fromUtf8("实际排名（默认排序）"));
+    // Both from rank 1 to the last, rank 1 at the top.
+    for (QValueAxis* axis : {x, y}) {
+        EXPECT_LT(axis->min(), 1);
+        EXPECT_GT(axis->min(), 0);
+        EXPECT_GE(axis->max(), 5);
+        EXPECT_LT(axis->max(), 6);
+    }
+    EXPECT_TRUE(y->isReverse());
+    EXPECT_FALSE(x->isReverse());
+    EXPECT_LT(Chart()->PointPosition(4, 1).y(), Chart()->PointPosition(2, 5).y());
+    // The diagonal where both ranks agree.
+    QLineSeries* diagonal = nullptr;
+    for (QAbstractSeries* series : chart->series())
+        if (series->type() == QAbstractSeries::SeriesTypeLine)
+            diagonal = static_cast<QLineSeries*>(series);
+    ASSERT_NE(diagonal, nullptr);
+    for (const QPointF& p : diagonal->points())
+        EXPECT_EQ(p.x(), p.y());
+}
+
+TEST_F(RankChartTest, HoverNamesTheItemEvenAfterTheTableIsSorted) {
+    RunWorkedExample();
+    ShowChart();
+    // Sorted by difference: the rows move, the points do not.
+    const auto before = Points();
+    Find<QComboBox>("cbSort")->setCurrentIndex(0);
+    Find<QPushButton>("btnSort")->click();
+    EXPECT_EQ(Points(), before);
+
+    struct Case {
+        int salesRank, rank;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{1, 2, "W\n实际排名：2　理论排名：1"}, Case{2, 5, "Z\n实际排名：5　理论排名：2"},
+          Case{4, 1, "V\n实际排名：1　理论排名：4"}}) {
+        SCOPED_TRACE(c.text);
+        // Two pixels off the centre still picks the point.
+        QTest::mouseMove(ChartSurface(),
+                         Chart()->PointPosition(c.salesRank, c.rank) + QPoint(2, -2));
+        ASSERT_TRUE(test::WaitUntil([] { return QToolTip::isVisible(); }, 2000));
+        EXPECT_EQ(QToolTip::text(), QString::fromUtf8(c.text));
+    }
+    QTest::mouseMove(ChartSurface(), Blank());
+    EXPECT_TRUE(test::WaitUntil([] { return !QToolTip::isVisible(); }, 2000));
+}
+
+TEST_F(RankChartTest, DoubleClickOnAPointOpensTheItemPage) {
+    RunWorkedExample();
+    ShowChart();
+    QTest::mouseDClick(ChartSurface(), Qt::LeftButton, {}, Chart()->PointPosition(2, 5));
+    ASSERT_EQ(Desktop.Opened.size(), 1u);
+    EXPECT_EQ(Desktop.Opened[0].Url, "http://item.taobao.com/item.htm?id=105");
+    EXPECT_EQ(Desktop.Opened[0].Mode, TDesktopServices::TShowMode::Normal);
+
+    // Beside the points: nothing.
+    QTest::mouseDClick(ChartSurface(), Qt::LeftButton, {}, Blank());
+    const QPoint v = Chart()->PointPosition(4, 1);
+    QTest::mouseDClick(ChartSurface(), Qt::LeftButton, {},
+                       v + QPoint(static_cast<int>(TRankChart::kPickRadius) + 3, 0));
+    EXPECT_EQ(Desktop.Opened.size(), 1u);
+}
+
+TEST_F(RankChartTest, TitleCountsAndTheEmptyCase) {
+    const FixtureItem a = MakeItem("1", "a", "1.00", "3"), b = MakeItem("2", "b", "1.00", "2");
+    struct Case {
+        const char* name;
+        std::vector<FixtureItem> sales, byDefault;
+        int ranked, demoted;
+    };
+    const std::vector<Case> cases = {
+        // The notice that nothing was demoted is not a demoted item.
+        {"nothing demoted", {a, b}, {a, b}, 2, 0},
+        {"everything demoted", {}, {a, b}, 0, 2},
+        {"empty shop", {}, {}, 0, 0},
+    };
+    ShowChart();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Marketplace.SetShop(FixtureMarketplace::ShopPages(c.sales),
+                            FixtureMarketplace::ShopPages(c.byDefault));
+        Run("shop");
+        EXPECT_EQ(
+            Chart()->chart()->title(),
+            QString::fromUtf8("shop：参与排名宝贝%1个，降权宝贝%2个").arg(c.ranked).arg(c.demoted));
+        EXPECT_EQ(static_cast<int>(Points().size()), c.ranked);
+        EXPECT_EQ(NothingRanked()->isVisible(), c.ranked == 0);
+        // Nothing ranked: a line instead of empty axes.
+        EXPECT_EQ(Chart()->chart()->axes().isEmpty(), c.ranked == 0);
+    }
+}
+
+TEST_F(RankChartTest, NewRunClearsTheChartUntilItEnds) {
+    RunWorkedExample();
+    ShowChart();
+    ASSERT_EQ(Points().size(), 4u);
+
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({X}), FixtureMarketplace::ShopPages({X}));
+    Marketplace.SetDelay(std::chrono::milliseconds(100));
+    Press("next");
+    EXPECT_FALSE(ChartButton()->isEnabled());
+    EXPECT_TRUE(Chart()->chart()->series().isEmpty());
+    EXPECT_TRUE(Chart()->chart()->title().isEmpty());
+    EXPECT_FALSE(NothingRanked()->isVisible());
+    // Still the chart on screen; its caption stays.
+    EXPECT_TRUE(Chart()->isVisible());
+    EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("表格"));
+
+    ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, kRunWaitMs));
+    EXPECT_TRUE(ChartButton()->isEnabled());
+    const auto points = Points();
+    ASSERT_EQ(points.size(), 1u);
+    EXPECT_EQ(points.begin()->first, std::make_pair(1, 1));
+    EXPECT_EQ(Chart()->chart()->title(), QString::fromUtf8("next：参与排名宝贝1个，降权宝贝0个"));
+}
+
+} // namespace
