@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=$(nproc)
-# Runs, connect threads and the window closing mid-run: what ThreadSanitizer watches.
+# Runs, aborted fetches and the window closing mid-run: what ThreadSanitizer watches.
 thread_tests='RunControl|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun'
 
 configure_and_build() { # dir, extra cmake arguments...
