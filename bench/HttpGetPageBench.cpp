@@ -1,36 +1,70 @@
-// GetPage of a 300 KB listing page from a loopback server, a new client per
-// fetch as the crawler makes them, against the hand-written direct GET
-// (BM_DirectSocketExchange in HttpConnectionBench.cpp, same program).
+// GetPage against libcurl, in the same run: a new client (a new easy handle)
+// per fetch, as the crawler makes them, of a 300 KB listing page and of a
+// 5 MB body from a loopback server; once with the cores free and once with
+// two busy threads competing for them. Compare the medians of interleaved
+// repetitions (see CMakeLists.txt).
+#include "BusyThreads.h"
+#include "CurlGet.h"
 #include "IdHTTP.h"
 #include "PageServer.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
 using namespace korvane;
 
 namespace {
 
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; SV1; "
+                                   "Maxthon; .NET CLR 1.1.4322; .NET CLR 2.0.50727)";
+
+std::string PageUrl(std::size_t bodyBytes) {
+    return "http://127.0.0.1:" + std::to_string(bench::PageServerPort(bodyBytes)) +
+           "/search_auction.htm?cat=0&sort=coefp&nick=shop&viewIndex=7&yp4p_page=3&commend=all";
+}
+
+void CheckSize(const std::string& body, std::size_t bodyBytes) {
+    if (body.size() != bodyBytes)
+        throw std::runtime_error("short body");
+}
+
 void BM_GetPage(benchmark::State& state) {
-    const auto readTimeout = static_cast<std::int32_t>(state.range(0));
-    const std::string url =
-        "http://127.0.0.1:" + std::to_string(bench::PageServerPort()) +
-        "/search_auction.htm?cat=0&sort=coefp&nick=shop&viewIndex=7&yp4p_page=3&commend=all";
-    std::size_t bytes = 0;
+    const auto bodyBytes = static_cast<std::size_t>(state.range(0));
+    const std::string url = PageUrl(bodyBytes);
+    const bench::BusyThreads busy(static_cast<int>(state.range(1)));
+    const auto readTimeout = static_cast<std::int32_t>(state.range(2));
     for (auto _ : state) {
         http::TIdHTTP client;
         client.ReadTimeout = readTimeout;
-        client.Request().CustomHeaders.Clear();
-        client.Request().UserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; SV1; "
-                                     "Maxthon; .NET CLR 1.1.4322; .NET CLR 2.0.50727)";
+        client.Request().UserAgent = kUserAgent;
         client.HandleRedirects = true;
         std::string body;
         client.GetPage(url, body);
-        bytes += body.size();
+        CheckSize(body, bodyBytes);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bodyBytes));
 }
-// 10000: the crawler's settings (the connect runs on a connect thread);
-// 0: no limits, so the connect is made directly.
-BENCHMARK(BM_GetPage)->Arg(10000)->Arg(0)->ArgName("read_timeout");
+// read_timeout 10000: the program's settings, so the connect has a limit;
+// 0: no limits, so the connect is a plain blocking one.
+BENCHMARK(BM_GetPage)
+    ->ArgNames({"bytes", "busy", "read_timeout"})
+    ->ArgsProduct({{bench::kPageBytes, bench::kLargePageBytes}, {0, 2}, {10000, 0}})
+    ->UseRealTime();
+
+void BM_Curl(benchmark::State& state) {
+    const auto bodyBytes = static_cast<std::size_t>(state.range(0));
+    const std::string url = PageUrl(bodyBytes);
+    const bench::BusyThreads busy(static_cast<int>(state.range(1)));
+    for (auto _ : state)
+        CheckSize(bench::CurlGet(url, kUserAgent), bodyBytes);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bodyBytes));
+}
+BENCHMARK(BM_Curl)
+    ->ArgNames({"bytes", "busy"})
+    ->ArgsProduct({{bench::kPageBytes, bench::kLargePageBytes}, {0, 2}})
+    ->UseRealTime();
 
 } // namespace
