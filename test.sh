@@ -19,7 +19,7 @@ thread_tests='RunControl|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionR
 configure_and_build() { # dir, extra cmake arguments...
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
 }
 

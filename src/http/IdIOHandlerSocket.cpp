@@ -58,7 +58,7 @@ void TIdIOHandlerSocket::ConnectWithLimit(int limit) {
     if (stack.SetBlocking(s, false) == -1)
         throw failed(TIdStack::LastError());
     int code = Binding->Connect() == -1 ? TIdStack::LastError() : 0;
-    if (code == Id_WSAEINPROGRESS || code == Id_WSAEWOULDBLOCK) {
+    if (code == Id_WSAEINPROGRESS) {
         if (!WaitFor(POLLOUT, limit)) {
             Close();
             throw EIdConnectTimeout();
