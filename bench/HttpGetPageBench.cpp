@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 
 using namespace korvane;
 
@@ -26,6 +27,20 @@ std::string PageUrl(std::size_t bodyBytes) {
            "/search_auction.htm?cat=0&sort=coefp&nick=shop&viewIndex=7&yp4p_page=3&commend=all";
 }
 
+// Times the fetching thread gave up its core to wait: on a busy machine each
+// costs a wait for a scheduler slot.
+long VoluntarySwitches() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
+void ReportWaits(benchmark::State& state, long switchesBefore) {
+    state.counters["waits"] =
+        benchmark::Counter(static_cast<double>(VoluntarySwitches() - switchesBefore),
+                           benchmark::Counter::kAvgIterations);
+}
+
 void CheckSize(const std::string& body, std::size_t bodyBytes) {
     if (body.size() != bodyBytes)
         throw std::runtime_error("short body");
@@ -36,6 +51,7 @@ void BM_GetPage(benchmark::State& state) {
     const std::string url = PageUrl(bodyBytes);
     const bench::BusyThreads busy(static_cast<int>(state.range(1)));
     const auto readTimeout = static_cast<std::int32_t>(state.range(2));
+    const long switches = VoluntarySwitches();
     for (auto _ : state) {
         http::TIdHTTP client;
         client.ReadTimeout = readTimeout;
@@ -45,6 +61,7 @@ void BM_GetPage(benchmark::State& state) {
         client.GetPage(url, body);
         CheckSize(body, bodyBytes);
     }
+    ReportWaits(state, switches);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bodyBytes));
 }
 // read_timeout 10000: the program's settings, so the connect has a limit;
@@ -58,8 +75,10 @@ void BM_Curl(benchmark::State& state) {
     const auto bodyBytes = static_cast<std::size_t>(state.range(0));
     const std::string url = PageUrl(bodyBytes);
     const bench::BusyThreads busy(static_cast<int>(state.range(1)));
+    const long switches = VoluntarySwitches();
     for (auto _ : state)
         CheckSize(bench::CurlGet(url, kUserAgent), bodyBytes);
+    ReportWaits(state, switches);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bodyBytes));
 }
 BENCHMARK(BM_Curl)
