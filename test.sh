@@ -13,13 +13,13 @@ cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=$(nproc)
-# Runs, connect threads and the window closing mid-run: what ThreadSanitizer watches.
+# Runs, aborted fetches and the window closing mid-run: what ThreadSanitizer watches.
 thread_tests='RunControl|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun|RunProgressTest'
 
 configure_and_build() { # dir, extra cmake arguments...
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
 }
 

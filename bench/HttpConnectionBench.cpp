@@ -35,7 +35,7 @@ void BM_BareConnection(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
-// 0: a plain blocking connect; 10000: the program's limit, through the connect thread.
+// 0: a plain blocking connect; 10000: the program's limit (a non-blocking connect and a wait).
 BENCHMARK(BM_BareConnection)->Arg(0)->Arg(10000)->ArgName("connect_limit");
 
 void BM_DirectSocketExchange(benchmark::State& state) {

@@ -2,21 +2,30 @@
 
 #include "LoopbackServer.h"
 
+#include <map>
+#include <memory>
+#include <mutex>
+
 namespace korvane::bench {
 
-std::uint16_t PageServerPort() {
-    static test::LoopbackServer* server = [] {
-        // Never destroyed: it serves until the program ends.
-        auto* s = new test::LoopbackServer();
-        const std::string response = test::HttpResponse("200 OK", "Content-Type: text/html\r\n",
-                                                        std::string(kPageBytes, 'p'));
-        s->Start({[response](test::LoopbackPeer& peer) {
-                     peer.ReadRequestHead();
-                     peer.Send(response);
-                 }},
-                 true);
-        return s;
-    }();
+std::uint16_t PageServerPort(std::size_t bodyBytes) {
+    static std::mutex lock;
+    // Never destroyed: they serve until the program ends.
+    static std::map<std::size_t, test::LoopbackServer*> servers;
+    const std::lock_guard guard(lock);
+    test::LoopbackServer*& server = servers[bodyBytes];
+    if (!server) {
+        server = new test::LoopbackServer();
+        // Shared, not captured by value: the server copies its step for
+        // every connection, and a copy of 5 MB would be timed with the fetch.
+        const auto response = std::make_shared<const std::string>(test::HttpResponse(
+            "200 OK", "Content-Type: text/html\r\n", std::string(bodyBytes, 'p')));
+        server->Start({[response](test::LoopbackPeer& peer) {
+                          peer.ReadRequestHead();
+                          peer.Send(*response);
+                      }},
+                      true);
+    }
     return server->Port();
 }
 

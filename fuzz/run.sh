@@ -14,7 +14,7 @@ seconds=${2:?"usage: fuzz/run.sh TARGET|all SECONDS"}
 BUILD=${KORVANE_FUZZ_BUILD_DIR:-build-fuzz}
 
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DKORVANE_FUZZ=ON >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DKORVANE_FUZZ=ON -DKORVANE_WERROR=ON >/dev/null
 cmake --build "$BUILD" -j"${KORVANE_JOBS:-2}"
 
 # Longest input per target, used from the start: a response with redirects,

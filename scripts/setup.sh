@@ -14,6 +14,7 @@ PACKAGES=(
   libgtest-dev
   libgmock-dev
   libbenchmark-dev
+  libcurl4-openssl-dev # the benchmarks' peer for GetPage
   clang-format
   # fuzzing (fuzz/run.sh): clang with libFuzzer, and readable reports
   clang

@@ -83,11 +83,17 @@ std::string TIdCookieManager::CookieHeaderFor(const TIdURI& url) {
     std::stable_sort(taken.begin(), taken.end(), [](const auto* a, const auto* b) {
         return UpperCase(a->PathAttr) > UpperCase(b->PathAttr);
     });
+    constexpr std::size_t kMaxValueBytes =
+        kMaxCookieLineBytes - std::string_view("Cookie: \r\n").size();
     std::string value;
     for (const TIdCookieRFC2109* c : taken) {
-        if (!value.empty())
+        const std::string pair = c->ClientCookie();
+        const std::size_t separator = value.empty() ? 0 : 2;
+        if (value.size() + separator + pair.size() > kMaxValueBytes)
+            continue;
+        if (separator != 0)
             value += "; ";
-        value += c->ClientCookie();
+        value += pair;
     }
     return value;
 }

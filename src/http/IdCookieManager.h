@@ -3,6 +3,7 @@
 #include "IdCookie.h"
 #include "IdURI.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,10 @@ namespace korvane::http {
 
 // The cookie store of one client: keeps the cookies that the responses of
 // one fetch set and builds the "Cookie" value for each request.
+// The longest "Cookie" line a request carries, "Cookie: " and CR LF
+// included: nginx's default buffer for one request header line.
+inline constexpr std::size_t kMaxCookieLineBytes = 8 * 1024;
+
 class TIdCookieManager {
 public:
     TIdCookieManager() = default;
@@ -30,7 +35,9 @@ public:
 
     // The "Cookie" value for a request to url: the cookies of the url's
     // host and its parent domains whose path is a prefix of its directory,
-    // neither secure nor empty; longest path first. Empty when none.
+    // neither secure nor empty; longest path first. A cookie that would make
+    // the line longer than kMaxCookieLineBytes is left out, and the ones
+    // after it still go. Empty when none.
     std::string CookieHeaderFor(const TIdURI& url);
     void DropExpired();
 

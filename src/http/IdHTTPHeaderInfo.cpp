@@ -87,6 +87,8 @@ void TIdEntityHeaderInfo::WriteHeaderLines() {
 }
 
 TIdRequestHeaderInfo::TIdRequestHeaderInfo() {
+    // HTTP/1.1 servers answer a folded request line with 400 Bad Request.
+    HeaderLines.FoldWidth = TIdHeaderList::kNoFolding;
     TIdRequestHeaderInfo::ResetFields();
 }
 

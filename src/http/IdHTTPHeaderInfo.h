@@ -10,7 +10,8 @@ namespace korvane::http {
 
 class TIdSimpleBuffer;
 
-// HTTP/1.1 header lines are folded only past this width.
+// HTTP/1.1 header lines are folded only past this width (a request's are
+// never folded).
 inline constexpr std::size_t kHttpFoldWidth = 1024;
 
 // Fields every message head may carry.

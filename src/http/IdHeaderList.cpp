@@ -89,8 +89,14 @@ void TIdHeaderList::PutHeader(std::string_view name, std::string_view value) {
     }
     const auto at = static_cast<std::size_t>(found);
     RemoveContinuations(at);
-    std::vector<std::string> pieces =
-        FoldLine(std::string(name) + ": " + std::string(value), FoldWidth);
+    std::string line;
+    line.reserve(name.size() + 2 + value.size());
+    line.append(name).append(": ").append(value);
+    if (FoldWidth == kNoFolding) {
+        Lines[at] = std::move(line);
+        return;
+    }
+    std::vector<std::string> pieces = FoldLine(line, FoldWidth);
     Lines[at] = std::move(pieces[0]);
     Lines.insert(Lines.begin() + found + 1, std::make_move_iterator(pieces.begin() + 1),
                  std::make_move_iterator(pieces.end()));
@@ -137,7 +143,9 @@ std::vector<std::string> TIdHeaderList::FoldLine(std::string_view line, std::siz
             pieces.emplace_back(piece);
         } else {
             piece = TrimLeft(piece);
-            pieces.push_back(" " + std::string(piece));
+            std::string continuation(1, ' ');
+            continuation.append(piece);
+            pieces.push_back(std::move(continuation));
         }
     }
     return pieces;

@@ -13,6 +13,8 @@ namespace korvane::http {
 class TIdHeaderList {
 public:
     static constexpr std::size_t kDefaultFoldWidth = 78;
+    // As FoldWidth: written lines stay whole, however long.
+    static constexpr std::size_t kNoFolding = 0;
 
     explicit TIdHeaderList(std::size_t foldWidth = kDefaultFoldWidth) : FoldWidth(foldWidth) {}
 

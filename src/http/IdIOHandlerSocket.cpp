@@ -1,7 +1,6 @@
 #include "IdIOHandlerSocket.h"
 
 #include "IdAbortSignal.h"
-#include "IdConnectThread.h"
 #include "IdException.h"
 
 #include <cerrno>
@@ -44,57 +43,57 @@ void TIdIOHandlerSocket::Connect(const std::string& host, std::int32_t port, int
         stack.CheckCallResult(Binding->Connect(), {});
         Binding->UpdateBindings();
     } else {
-        ConnectThroughThread(limit);
+        ConnectWithLimit(limit);
     }
 }
 
-void TIdIOHandlerSocket::ConnectThroughThread(int limit) {
-    using std::chrono::milliseconds;
-    TIdConnectThread thread(*Binding);
-    thread.Start();
-    // Slices keep the wait's shape; the thread's signal ends a slice early.
-    const bool noLimit = limit == kIdTimeoutInfinite;
-    int remaining = noLimit ? kIdConnectWaitSlice + 1 : limit;
-    const TIdAbortSignal* abort = TIdAbortScope::Current();
-    const auto aborted = [abort] { return abort != nullptr && abort->Raised(); };
-    while (remaining > kIdConnectWaitSlice) {
-        if (aborted()) {
-            remaining = 0; // given up: abandoned below like a time-out
-            break;
+void TIdIOHandlerSocket::ConnectWithLimit(int limit) {
+    // Non-blocking for the connect only, so this thread can watch the limit
+    // and the abort signal itself; reads and writes later block again.
+    TIdStack& stack = Stack.Stack();
+    const int s = Binding->Handle;
+    const auto failed = [](int code) {
+        return EIdConnectException(TIdStack::SocketErrorText(code));
+    };
+    if (stack.SetBlocking(s, false) == -1)
+        throw failed(TIdStack::LastError());
+    int code = Binding->Connect() == -1 ? TIdStack::LastError() : 0;
+    if (code == Id_WSAEINPROGRESS) {
+        if (!WaitFor(POLLOUT, limit)) {
+            Close();
+            throw EIdConnectTimeout();
         }
-        if (thread.WaitFinished(milliseconds(kIdConnectWaitSlice))) {
-            remaining = 0;
-            break;
-        }
-        remaining = noLimit ? kIdConnectWaitSlice + 1 : remaining - kIdConnectWaitSlice;
+        code = stack.ConnectOutcome(s);
     }
-    if (remaining > 0 && !aborted())
-        thread.WaitFinished(milliseconds(remaining));
-    if (!thread.Finished()) {
-        // Abandon the connect and see its thread end before reporting.
-        thread.Terminate();
-        thread.WaitFor();
-        Close();
-        TIdAbortScope::Check();
-        throw EIdConnectTimeout();
+    // Blocking again even after a failure: the socket stays open.
+    if (stack.SetBlocking(s, true) == -1 && code == 0)
+        code = TIdStack::LastError();
+    if (code != 0)
+        throw failed(code);
+    try {
+        Binding->UpdateBindings();
+    } catch (const EIdSocketError& e) {
+        throw EIdConnectException(e.what());
     }
-    thread.WaitFor();
-    if (!thread.FailureText().empty())
-        throw EIdConnectException(thread.FailureText());
 }
 
 bool TIdIOHandlerSocket::WaitReadable(int limit) {
     if (!Connected())
         throw EIdConnClosedGracefully();
+    return WaitFor(POLLIN, limit);
+}
+
+bool TIdIOHandlerSocket::WaitFor(short events, int limit) {
     // poll rather than select: no FD_SETSIZE ceiling on the descriptor. A
     // raised abort signal ends the wait as if the connection were gone.
     const TIdAbortSignal* abort = TIdAbortScope::Current();
-    pollfd wait[2] = {{Binding->Handle, POLLIN, 0}, {abort ? abort->Handle() : -1, POLLIN, 0}};
+    pollfd wait[2] = {{Binding->Handle, events, 0}, {abort ? abort->Handle() : -1, POLLIN, 0}};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
     for (;;) {
         int timeout = -1;
         if (limit != kIdTimeoutInfinite) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            // Rounded up: the wait never ends before the limit.
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
             timeout = left.count() > 0 ? static_cast<int>(left.count()) : 0;
         }
@@ -107,6 +106,8 @@ bool TIdIOHandlerSocket::WaitReadable(int limit) {
             continue; // a signal is no time-out
         if (ready > 0 && wait[1].revents != 0)
             continue; // the abort: handled at the top
+        if (ready == 0 && timeout > 0)
+            continue; // woken early: the deadline decides
         return ready > 0;
     }
 }

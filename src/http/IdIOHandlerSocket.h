@@ -10,11 +10,10 @@ namespace korvane::http {
 
 // Limits in milliseconds for connects and waits.
 inline constexpr int kIdTimeoutInfinite = -2;
-// The slice in which a caller waits for its connect thread.
-inline constexpr int kIdConnectWaitSlice = 125;
 
 // The socket endpoint of a connection: owns one socket handle, connects it
-// (with a time limit through a connect thread), waits for data, closes it.
+// (with a time limit: non-blocking, waited on with the abort signal), waits
+// for data, closes it.
 class TIdIOHandlerSocket {
 public:
     TIdIOHandlerSocket() = default;
@@ -24,8 +23,8 @@ public:
 
     // Creates the handle record or resets the existing one.
     void Open();
-    // limit: 0 or -1 connect directly, blocking; otherwise through a connect
-    // thread, kIdTimeoutInfinite meaning no limit.
+    // limit: 0 or -1 connect directly, blocking; otherwise within limit ms,
+    // kIdTimeoutInfinite meaning no limit, on this thread.
     void Connect(const std::string& host, std::int32_t port, int limit,
                  const std::string& localAddress, std::int32_t localPort);
     // True only when data (or the peer's close) is waiting within limit ms.
@@ -44,7 +43,10 @@ public:
     bool UseNagle = true;
 
 private:
-    void ConnectThroughThread(int limit);
+    void ConnectWithLimit(int limit);
+    // Waits for events on the socket; false when limit ms passed first.
+    // A raised abort signal closes the endpoint: EIdClosedSocket.
+    bool WaitFor(short events, int limit);
 
     TIdStack::TUser Stack;
     std::unique_ptr<TIdSocketHandle> Binding;

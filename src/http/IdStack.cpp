@@ -10,6 +10,7 @@
 #include <mutex>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -256,6 +257,19 @@ int TIdStack::GetPeerName(int s, sockaddr_in& addr) const {
 
 int TIdStack::SetSockOpt(int s, int level, int name, const void* value, unsigned len) const {
     return ::setsockopt(s, level, name, value, len);
+}
+
+int TIdStack::SetBlocking(int s, bool blocking) const {
+    int nonBlocking = blocking ? 0 : 1;
+    return ::ioctl(s, FIONBIO, &nonBlocking);
+}
+
+int TIdStack::ConnectOutcome(int s) const {
+    int error = 0;
+    socklen_t len = sizeof error;
+    if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &len) == -1)
+        return LastError();
+    return error == 0 ? 0 : TranslateError(error);
 }
 
 } // namespace korvane::http

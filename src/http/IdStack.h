@@ -81,6 +81,11 @@ public:
     int GetSockName(int s, sockaddr_in& addr) const;
     int GetPeerName(int s, sockaddr_in& addr) const;
     int SetSockOpt(int s, int level, int name, const void* value, unsigned len) const;
+    // Switches a socket between blocking and non-blocking calls.
+    int SetBlocking(int s, bool blocking) const;
+    // The outcome of a non-blocking connect once the socket is writable: 0
+    // when connected, else the error in the client's numbering.
+    int ConnectOutcome(int s) const;
 
 private:
     TIdStack() = default;

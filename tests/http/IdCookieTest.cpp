@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 using namespace korvane::http;
 
 namespace {
@@ -192,10 +195,15 @@ TEST_F(CookieManagerTest, StoreIsBounded) {
     EXPECT_EQ(Manager.CookieCollection().Count(), bound);
     // A stored cookie can still be replaced.
     Manager.AddCookie("C0=2", "h.com");
+    const auto& entries = Manager.CookieCollection().Domains().front().Cookies.Entries();
+    ASSERT_EQ(entries.size(), bound);
+    EXPECT_EQ(entries.front().Cookie->Name, "C0");
+    EXPECT_EQ(entries.front().Cookie->Value, "2");
+    EXPECT_EQ(entries.back().Cookie->Name, "c" + std::to_string(bound - 1));
+    // Newest first, as many as the line holds.
     const std::string value = For("http://h.com/");
     EXPECT_EQ(value.substr(0, value.find(';')), "c" + std::to_string(bound - 1) + "=1");
-    EXPECT_EQ(value.substr(value.rfind(' ') + 1), "C0=2");
-    EXPECT_EQ(value.find("c" + std::to_string(bound) + "="), std::string::npos);
+    EXPECT_LE(value.size() + 10, kMaxCookieLineBytes);
 }
 
 TEST_F(CookieManagerTest, CookieCarryingAControlByteIsIgnored) {
@@ -205,6 +213,41 @@ TEST_F(CookieManagerTest, CookieCarryingAControlByteIsIgnored) {
         Manager.AddCookie(text, "h.com");
     Manager.AddCookie("tab=1\t2", "h.com"); // a tab splits no line
     EXPECT_EQ(For("http://h.com/"), "tab=1\t2");
+}
+
+TEST_F(CookieManagerTest, LineIsBoundedAndCookiesPastTheBoundAreLeftOut) {
+    // "Cookie: " and CR LF take 10 bytes of the line; a pair is "cN=" and its value.
+    constexpr std::size_t kValueRoom = kMaxCookieLineBytes - 10;
+    const auto pairOf = [](std::size_t pairBytes) { return pairBytes - 3; };
+    struct Case {
+        const char* Name;
+        std::vector<std::size_t> PairBytes; // in the order they are sent
+        std::vector<int> Sent;              // their indexes
+    };
+    const Case cases[] = {
+        {"fills the line exactly", {4000, kValueRoom - 4000 - 2}, {0, 1}},
+        {"one byte past the line", {4000, kValueRoom - 4000 - 1}, {0}},
+        {"a later, shorter cookie still goes", {4000, kValueRoom - 4000 - 1, 4, 5}, {0, 2, 3}},
+        {"one cookie longer than the line", {kValueRoom + 1}, {}},
+        {"the first left out, the rest go", {kValueRoom + 1, 10, 20}, {1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TIdCookieManager manager;
+        std::vector<std::string> pairs;
+        for (std::size_t i = 0; i < c.PairBytes.size(); ++i)
+            pairs.push_back("c" + std::to_string(i) + "=" +
+                            std::string(pairOf(c.PairBytes[i]), 'v'));
+        // Cookies of one path are sent last stored first.
+        for (auto it = pairs.rbegin(); it != pairs.rend(); ++it)
+            manager.AddCookie(*it, "h.com");
+        std::string expected;
+        for (int i : c.Sent)
+            expected += (expected.empty() ? "" : "; ") + pairs[static_cast<std::size_t>(i)];
+        const std::string value = manager.CookieHeaderFor(TIdURI("http://h.com/"));
+        EXPECT_EQ(value, expected);
+        EXPECT_LE(value.size(), kValueRoom);
+    }
 }
 
 } // namespace

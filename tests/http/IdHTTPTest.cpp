@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <vector>
 
 using namespace korvane::http;
 using korvane::test::HttpResponse;
@@ -413,6 +414,56 @@ TEST_F(IdHTTPTest, CookiesSetOnARedirectGoWithTheNextRequest) {
     const std::string cookieLine = "\r\nCookie: sid=42\r\n\r\n";
     ASSERT_GE(second.size(), cookieLine.size());
     EXPECT_EQ(second.substr(second.size() - cookieLine.size()), cookieLine); // the last header
+}
+
+TEST_F(IdHTTPTest, CookiesGoOnOneLineOfAtMost8KiB) {
+    // Pairs of 99 characters: "cNN=" and a value of 95.
+    const auto pair = [](int i, std::size_t valueBytes) {
+        return "c" + std::to_string(10 + i) + "=" + std::string(valueBytes, 'v');
+    };
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Set; // in the order the server sets them
+        std::string Sent;
+    };
+    std::vector<Case> cases;
+    {
+        Case c{"1,109 characters, one line", {}, {}};
+        for (int i = 0; i < 11; ++i)
+            c.Set.push_back(pair(i, 95));
+        for (int i = 10; i >= 0; --i) // last set, first sent
+            c.Sent += (c.Sent.empty() ? "" : "; ") + pair(i, 95);
+        cases.push_back(c);
+    }
+    cases.push_back({"past 8 KiB",
+                     {pair(0, 5), pair(1, 3000), pair(2, 3000), pair(3, 3000)},
+                     pair(3, 3000) + "; " + pair(2, 3000) + "; " + pair(0, 5)});
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.Name);
+        std::string redirect = "HTTP/1.1 302 Found\r\n";
+        for (const std::string& cookie : c.Set)
+            redirect += "Set-Cookie: " + cookie + "\r\n";
+        redirect += "Location: /list.htm\r\nContent-Length: 0\r\n\r\n";
+        Server.Add([redirect](LoopbackPeer& peer) {
+            peer.ReadRequestHead();
+            peer.Send(redirect);
+            peer.ReadRequestHead();
+            peer.Send(HttpResponse("200 OK", "", "ok"));
+            peer.WaitForClientClose();
+        });
+        const Outcome out = Fetch(Server.Url("/"));
+        ASSERT_FALSE(out.Error) << out.Message();
+        const auto heads = Heads(i);
+        ASSERT_EQ(heads.size(), 2u);
+        const std::string line = "Cookie: " + c.Sent + "\r\n";
+        ASSERT_LE(line.size(), 8u * 1024);
+        const std::string& second = heads[1];
+        ASSERT_GE(second.size(), line.size() + 2);
+        EXPECT_EQ(second.substr(second.size() - line.size() - 2), line + "\r\n");
+        EXPECT_EQ(second.find("\r\n "), std::string::npos); // no continuation line
+        EXPECT_EQ(second.find("\r\n\t"), std::string::npos);
+    }
 }
 
 TEST_F(IdHTTPTest, BodiesAreBoundedAt64MiB) {

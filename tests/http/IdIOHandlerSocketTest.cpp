@@ -1,18 +1,22 @@
-// Connecting an endpoint: direct and through the connect thread, refusals,
-// time-outs and the wait for data.
+// Connecting an endpoint: direct and with a limit, refusals, time-outs, the
+// wait for data, and no thread of its own for any of it.
 #include "IdIOHandlerSocket.h"
 #include "FullBacklogListener.h"
 #include "IdException.h"
+#include "IdHTTP.h"
 #include "IdTCPClient.h"
 #include "LoopbackServer.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <chrono>
 #include <dirent.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace korvane::http;
@@ -52,6 +56,33 @@ int ThreadCount() {
     }
     return n;
 }
+
+// Samples the process's thread count for as long as it lives, so that a
+// thread started and joined inside a call is seen while it runs.
+class ThreadWatch {
+public:
+    ThreadWatch()
+        : Sampler([this] {
+              while (!Done.load())
+                  Most.store(std::max(Most.load(), ThreadCount()));
+          }) {
+        while (Most.load() == 0)
+            std::this_thread::yield();
+        Before = ThreadCount(); // the sampler included
+    }
+    // The most threads seen above those alive when the watch began.
+    int Extra() {
+        Done.store(true);
+        Sampler.join();
+        return Most.load() - Before;
+    }
+
+private:
+    std::atomic<bool> Done{false};
+    std::atomic<int> Most{0};
+    int Before = 0;
+    std::thread Sampler;
+};
 
 class IdIOHandlerSocketTest : public ::testing::Test {
 protected:
@@ -170,6 +201,43 @@ TEST_F(IdIOHandlerSocketTest, WaitReadable) {
     EXPECT_THROW(Endpoint.WaitReadable(1), EIdConnClosedGracefully);
     EXPECT_THROW(Endpoint.Recv(&byte, 1), EIdClosedSocket);
     EXPECT_THROW(Endpoint.Send(&byte, 1), EIdClosedSocket);
+}
+
+TEST_F(IdIOHandlerSocketTest, AFetchStartsNoThread) {
+    const FullBacklogListener listener;
+    const ClosedPort closed;
+    Server.AddForEveryNext([](LoopbackPeer& peer) {
+        peer.ReadRequestHead();
+        peer.Send(korvane::test::HttpResponse("200 OK", "", std::string(300 * 1024, 'p')));
+    });
+    const auto url = [](int port) { return "http://127.0.0.1:" + std::to_string(port) + "/"; };
+    struct Case {
+        const char* Name;
+        std::string Url;
+        int ReadTimeout; // also the connect limit
+        bool Succeeds;
+    };
+    const Case cases[] = {
+        {"page, the program's settings", Server.Url("/"), 10000, true},
+        {"page, no limits", Server.Url("/"), 0, true},
+        {"connect refused", url(closed.Number), 10000, false},
+        {"connect timed out", url(listener.Port()), 300, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ThreadWatch watch;
+        TIdHTTP client;
+        client.ReadTimeout = c.ReadTimeout;
+        std::string body;
+        bool succeeded = true;
+        try {
+            client.GetPage(c.Url, body);
+        } catch (const EIdException&) {
+            succeeded = false;
+        }
+        EXPECT_EQ(succeeded, c.Succeeds);
+        EXPECT_EQ(watch.Extra(), 0);
+    }
 }
 
 } // namespace

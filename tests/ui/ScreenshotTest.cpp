@@ -16,6 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
 using namespace korvane;
 using korvane::test::FixtureItem;
 using korvane::test::FixtureMarketplace;
@@ -37,10 +41,16 @@ TEST(Screenshot, ResultTabs) {
                                      std::string(titles[i % 6]) + " " + std::to_string(i + 1),
                                      std::to_string(39 + (i * 17) % 200) + ".00",
                                      std::to_string((i * 37) % 90)));
-    std::vector<FixtureItem> bySales = byDefault;
-    std::stable_sort(bySales.begin(), bySales.end(), [](const auto& a, const auto& b) {
-        return std::stoi(*a.SalesText) > std::stoi(*b.SalesText);
+    // Sorted by position: moving whole items through stable_sort draws a false
+    // "may be used uninitialized" from GCC 12 at -O3.
+    std::vector<std::size_t> order(byDefault.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::stoi(*byDefault[a].SalesText) > std::stoi(*byDefault[b].SalesText);
     });
+    std::vector<FixtureItem> bySales;
+    for (std::size_t i : order)
+        bySales.push_back(byDefault[i]);
     bySales.erase(bySales.begin() + 3);  // two top sellers go missing from
     bySales.erase(bySales.begin() + 10); // the sales listing: demoted
 
