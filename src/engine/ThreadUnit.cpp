@@ -176,25 +176,45 @@ TPassOutcome TRunThread::RunPass(TPass pass) {
 }
 
 int TRunThread::ReadPage(TPass pass, std::string_view page) {
-    int items = 0;
-    for (std::string_view piece : ListingItemPieces(page)) {
-        ++items;
-        if (pass == TPass::Sales) {
+    // The page's items go to the owner thread in one hand-over, in listing
+    // order, and are added there one at a time: a wait for the owner thread
+    // per item cost more than fetching the page.
+    const std::vector<std::string_view> pieces = ListingItemPieces(page);
+    if (pieces.empty())
+        return 0;
+    if (pass == TPass::Sales) {
+        PageRecords.clear();
+        for (std::string_view piece : pieces) {
             CurrentRecord = TItemRecordInfo{};
             CurrentRecord.ID.assign(CutItemId(piece));
             CurrentRecord.Title.assign(CutItemTitle(piece));
-            HandOver([this] { AddSalesRecord(); });
-        } else {
+            PageRecords.push_back(std::move(CurrentRecord));
+        }
+        HandOver([this] {
+            for (TItemRecordInfo& record : PageRecords) {
+                CurrentRecord = std::move(record);
+                AddSalesRecord();
+            }
+        });
+    } else {
+        PageItems.clear();
+        for (std::string_view piece : pieces) {
             CurrentItem = TItemInfo{};
             CurrentItem.ID.assign(CutItemId(piece));
             CurrentItem.Title.assign(CutItemTitle(piece));
             CurrentItem.Price.assign(CutItemPrice(piece));
             CurrentItem.Sales = CutItemSales(piece);
             CurrentItem.Rank = RunningRank++;
-            HandOver([this] { AddItem(); });
+            PageItems.push_back(std::move(CurrentItem));
         }
+        HandOver([this] {
+            for (TItemInfo& item : PageItems) {
+                CurrentItem = std::move(item);
+                AddItem();
+            }
+        });
     }
-    return items;
+    return static_cast<int>(pieces.size());
 }
 
 } // namespace korvane

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -108,7 +109,8 @@ public:
     // hand-over propagate.
     void CrawlListings();
 
-    // Hand-overs, run on the owner thread while the worker waits.
+    // Hand-overs, run on the owner thread while the worker waits: each
+    // appends the staging record of its pass.
     void AddSalesRecord();
     void AddItem();
 
@@ -123,8 +125,8 @@ public:
     // 1 while the watcher polls the worker; cleared by the watcher to release it.
     std::atomic<std::int32_t> Watched{0};
 
-    // The page step: cuts the items of one page text and hands each over;
-    // returns how many there were.
+    // The page step: cuts the items of one page text and hands them over
+    // together, in order; returns how many there were.
     int ReadPage(TPass pass, std::string_view page);
 
 private:
@@ -134,6 +136,10 @@ private:
     bool StopRequested() const;
 
     TRunOperations Ops;
+    // The items of the page being handed over; the owner thread reads them
+    // only inside that hand-over.
+    std::vector<TItemRecordInfo> PageRecords;
+    std::vector<TItemInfo> PageItems;
     std::string LastPageText; // most recent non-empty body, kept across passes
     std::int32_t RunningRank = 1;
 };

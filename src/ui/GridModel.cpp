@@ -2,10 +2,14 @@
 
 #include "GbkCodec.h"
 
+#include <algorithm>
+
 namespace korvane {
 
 TGridModel::TGridModel(TStringGrid& grid, QObject* parent)
-    : QAbstractTableModel(parent), Source(grid) {
+    : QAbstractTableModel(parent), Source(grid), ShownRows(grid.RowCount() - 1) {
+    AppendTimer.setSingleShot(true);
+    connect(&AppendTimer, &QTimer::timeout, this, &TGridModel::ShowAppendedRows);
     Source.AddObserver(this);
 }
 
@@ -14,7 +18,7 @@ TGridModel::~TGridModel() {
 }
 
 int TGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : Source.RowCount() - 1;
+    return parent.isValid() ? 0 : ShownRows;
 }
 
 int TGridModel::columnCount(const QModelIndex& parent) const {
@@ -40,6 +44,8 @@ Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const {
 }
 
 void TGridModel::CellChanged(std::int32_t column, std::int32_t row) {
+    if (row > ShownRows)
+        return; // the views see it when its row is announced
     if (row == 0 && column > 0)
         emit headerDataChanged(Qt::Horizontal, column - 1, column - 1);
     else if (column == 0 && row > 0)
@@ -48,18 +54,43 @@ void TGridModel::CellChanged(std::int32_t column, std::int32_t row) {
         emit dataChanged(index(row - 1, column - 1), index(row - 1, column - 1), {Qt::DisplayRole});
 }
 
-void TGridModel::RowCountAboutToChange(std::int32_t oldCount, std::int32_t newCount) {
-    if (newCount > oldCount)
-        beginInsertRows({}, oldCount - 1, newCount - 2);
-    else if (newCount < oldCount)
-        beginRemoveRows({}, newCount - 1, oldCount - 2);
+void TGridModel::RowCountAboutToChange(std::int32_t, std::int32_t newCount) {
+    // Rows not yet announced leave silently; shown ones are removed at once.
+    if (newCount - 1 < ShownRows) {
+        beginRemoveRows({}, newCount - 1, ShownRows - 1);
+        Begun = TRowChange::Removing;
+    }
 }
 
-void TGridModel::RowCountChanged(std::int32_t oldCount, std::int32_t newCount) {
-    if (newCount > oldCount)
-        endInsertRows();
-    else if (newCount < oldCount)
+void TGridModel::RowCountChanged(std::int32_t, std::int32_t newCount) {
+    if (Begun == TRowChange::Removing) {
+        ShownRows = newCount - 1;
+        Begun = TRowChange::None;
         endRemoveRows();
+    }
+    if (Source.RowCount() - 1 > ShownRows)
+        ScheduleAppendedRows();
+    else
+        AppendTimer.stop();
+}
+
+void TGridModel::ScheduleAppendedRows() {
+    if (AppendTimer.isActive())
+        return;
+    // The first rows after a quiet spell show at once (on the next turn of
+    // the event loop); a stream of rows shows in steps of the interval.
+    const qint64 since = SinceLastNotice.isValid() ? SinceLastNotice.elapsed() : kRowNoticeInterval;
+    AppendTimer.start(static_cast<int>(std::max<qint64>(0, kRowNoticeInterval - since)));
+}
+
+void TGridModel::ShowAppendedRows() {
+    const int rows = Source.RowCount() - 1;
+    if (rows > ShownRows) {
+        beginInsertRows({}, ShownRows, rows - 1);
+        ShownRows = rows;
+        endInsertRows();
+    }
+    SinceLastNotice.start();
 }
 
 void TGridModel::ColumnCountAboutToChange(std::int32_t oldCount, std::int32_t newCount) {
@@ -86,6 +117,8 @@ void TGridModel::AboutToReset() {
 }
 
 void TGridModel::Reset() {
+    AppendTimer.stop();
+    ShownRows = Source.RowCount() - 1;
     endResetModel();
     emit ColumnWidthsChanged();
 }

@@ -3,15 +3,24 @@
 #include "StringGrid.h"
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
+#include <QTimer>
 
 namespace korvane {
 
 // Shows an engine string grid to Qt's views. Grid row 0 and column 0 are the
 // fixed cells: they become the horizontal and vertical header texts, so the
 // model's own rows and columns are the grid's normal cells, shifted by one.
+//
+// Rows appended to the grid reach the views together, at most once per
+// kRowNoticeInterval: a view lays out and repaints itself on every row
+// notice, which made each appended row cost milliseconds. Everything else
+// (cells of rows shown, removals, resets, columns) is passed on at once.
 class TGridModel final : public QAbstractTableModel, private TStringGridObserver {
     Q_OBJECT
 public:
+    static constexpr int kRowNoticeInterval = 40; // milliseconds
+
     explicit TGridModel(TStringGrid& grid, QObject* parent = nullptr);
     ~TGridModel() override;
 
@@ -37,7 +46,17 @@ private:
     void AboutToReset() override;
     void Reset() override;
 
+    // Announces the rows appended since the last notice.
+    void ShowAppendedRows();
+    void ScheduleAppendedRows();
+
     TStringGrid& Source;
+    // Model rows the views have been told of; the grid may hold more.
+    int ShownRows = 0;
+    // What RowCountAboutToChange began, for RowCountChanged to end.
+    enum class TRowChange { None, Removing } Begun = TRowChange::None;
+    QTimer AppendTimer;
+    QElapsedTimer SinceLastNotice;
 };
 
 } // namespace korvane

@@ -62,6 +62,8 @@ protected:
     TResultLists Lists;
     std::vector<TItemInfo> Rows;
     int SyncCalls = 0;
+    // Items in both lists after each hand-over.
+    std::vector<std::size_t> ItemsAfterHandOver;
     std::vector<std::string> Nicks{"shop"};
     int NickReads = 0;
     std::shared_ptr<std::atomic<bool>> Stop = std::make_shared<std::atomic<bool>>(false);
@@ -79,6 +81,7 @@ protected:
         ops.Synchronize = [this](const std::function<void()>& call) {
             ++SyncCalls;
             call();
+            ItemsAfterHandOver.push_back(Lists.SalesOrderList.size() + Lists.DefaultList.size());
         };
         ops.AddItemRow = [this](const TItemInfo& item) { Rows.push_back(item); };
         ops.Lists = &Lists;
@@ -123,7 +126,7 @@ TEST_F(CrawlTest, OnePageListingCostsOneFetchPerPass) {
     EXPECT_EQ(Lists.DefaultList[0], (TItemInfo{"2", "t2", "2.00", 1, 2, 0, 0}));
     EXPECT_EQ(Lists.DefaultList[1], (TItemInfo{"1", "t1", "1.00", 2, 1, 0, 0}));
     EXPECT_EQ(Rows, Lists.DefaultList);
-    EXPECT_EQ(SyncCalls, 4);
+    EXPECT_EQ(SyncCalls, 2); // one hand-over per page
     EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::EndMarker);
     EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
 }
@@ -141,6 +144,9 @@ TEST_F(CrawlTest, RanksRunAcrossPagesAndDuplicatesAreKept) {
     EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
     EXPECT_EQ(worker->DefaultOutcome.LastPage, 3);
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 3);
+    // Each page's items went over together, page after page.
+    EXPECT_THAT(ItemsAfterHandOver, ElementsAre(1, 4, 6, 7));
+    EXPECT_EQ(Rows, Lists.DefaultList);
 }
 
 TEST_F(CrawlTest, NickIsReadAndEncodedAtTheStartOfEachPass) {

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -158,6 +159,70 @@ TEST_F(DetectionRunTest, ShopOfSeveralPages) {
     const auto requests = Marketplace.Requests();
     ASSERT_EQ(requests.size(), 6u);
     EXPECT_NE(requests[4].find("s=42&sort=coefp&nick=%D0%A1%B5%EA%20a%2D1&"), std::string::npos);
+}
+
+TEST_F(DetectionRunTest, RowsShowInOrderDuringTheDefaultPassAndLeaveTheUserAlone) {
+    std::vector<FixtureItem> items;
+    for (int i = 0; i < 5 * 42; ++i)
+        items.push_back(MakeItem(std::to_string(900 + i), "t" + std::to_string(i), "1.00", "1"));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items));
+    // Pages slower than the table's row notices: each page shows on its own.
+    Marketplace.SetDelay(std::chrono::milliseconds(100));
+    auto* view = Form->findChild<TGridView*>("sgData1");
+    auto* bar = Form->findChild<QScrollBar*>("sgData1VSB");
+
+    // Every notice of new rows: the rows it brings are the next in listing
+    // order, complete, and the default pass is still fetching.
+    struct Notice {
+        int first, last;
+        std::size_t requests;
+    };
+    std::vector<Notice> notices;
+    bool rowsInOrder = true;
+    const auto connection = QObject::connect(
+        view->model(), &QAbstractItemModel::rowsInserted,
+        [&](const QModelIndex&, int first, int last) {
+            notices.push_back({first, last, Marketplace.Requests().size()});
+            // The bottom row stays empty; the ones above hold the items.
+            for (int row = first - 1; row < last; ++row) {
+                if (row < 0)
+                    continue;
+                const int i = row;
+                rowsInOrder &= view->model()->headerData(row, Qt::Vertical).toString() ==
+                                   QString::number(i + 1) &&
+                               Form->Grid1().Cell(allitems::kId, row + 1) == items[i].Id &&
+                               Form->Grid1().Cell(allitems::kTitle, row + 1) == items[i].Title;
+            }
+        });
+    Press("shop");
+
+    // The user picks a cell of the second row and scrolls a little while
+    // later pages are still coming.
+    ASSERT_TRUE(test::WaitUntil([&] { return view->model()->rowCount() > 42; }, kRunWaitMs));
+    const QModelIndex picked = view->model()->index(1, 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(picked).center());
+    ASSERT_EQ(view->currentIndex(), picked);
+    bar->setValue(3);
+    WaitForRunEnd();
+    QObject::disconnect(connection);
+
+    EXPECT_TRUE(rowsInOrder);
+    ASSERT_EQ(view->model()->rowCount(), static_cast<int>(items.size()) + 1);
+    // About one notice per page (a starved window thread may merge two),
+    // each following on the one before, and the first while the default
+    // pass had pages left to fetch.
+    ASSERT_GE(notices.size(), 3u);
+    for (std::size_t n = 1; n < notices.size(); ++n)
+        EXPECT_EQ(notices[n].first, notices[n - 1].last + 1);
+    EXPECT_LT(notices.front().requests, 10u);
+    // Rows added below moved neither the selection nor the scroll position.
+    EXPECT_EQ(view->currentIndex(), view->model()->index(1, 0));
+    EXPECT_EQ(view->SelectionTopRow(), 2);
+    EXPECT_EQ(view->selectionModel()->selectedIndexes(),
+              QModelIndexList{view->model()->index(1, 0)});
+    EXPECT_EQ(bar->value(), 3);
+    EXPECT_EQ(view->verticalScrollBar()->value(), 3);
+    EXPECT_GT(bar->maximum(), 150);
 }
 
 TEST_F(DetectionRunTest, EmptyShopShowsTheNotice) {

@@ -1,0 +1,230 @@
+// Whole detection runs through the window, from a press of 探测 until the
+// button is back: a 4,200-item shop (100 pages a pass, about 300 KB each),
+// fetched from memory, and over the loopback marketplace set against bare
+// fetches of the same pages in the same iteration.
+#include "EmptyWebPanes.h"
+#include "FixtureMarketplace.h"
+#include "ListingFetch.h"
+#include "ListingPageBuilder.h"
+#include "ListingUrls.h"
+#include "Main.h"
+#include "QtWait.h"
+#include "RecordingDesktop.h"
+#include "ThreadUnit.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QPushButton>
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <mutex>
+#include <stdexcept>
+
+using namespace korvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kShopItems = 4200;
+constexpr int kRunLimitMs = 120'000;
+
+std::vector<std::string> ShopPages(bool salesOrder) {
+    std::vector<std::string> pages;
+    for (int first = 0; first < kShopItems; first += kItemsPerListingPage) {
+        test::ListingPageBuilder page;
+        for (int i = first; i < std::min(first + kItemsPerListingPage, kShopItems); ++i) {
+            // The sales listing in another order than the default one.
+            const int item = salesOrder ? (i * 37) % kShopItems : i;
+            page.Add(
+                test::MakeItem(std::to_string(10'000'000'000LL + item * 7919),
+                               "2012新款 韩版修身长袖连衣裙 女装 秋装 包邮 " + std::to_string(item),
+                               "168.00", std::to_string((item * 13) % 997)));
+        }
+        pages.push_back(page.ItemPadding(6'000)
+                            .PagePadding(40'000)
+                            .Last(first + kItemsPerListingPage >= kShopItems)
+                            .Build());
+    }
+    return pages;
+}
+
+// Both listings, built once for the whole program.
+const std::vector<std::string>& Pages(bool sales) {
+    static const std::vector<std::string> salesPages = ShopPages(true);
+    static const std::vector<std::string> defaultPages = ShopPages(false);
+    return sales ? salesPages : defaultPages;
+}
+
+// The listing page a URL asks for, as the marketplace would pick it.
+const std::string* PageFor(const std::string& url) {
+    if (url.find("/search_auction.htm?") == std::string::npos)
+        return nullptr;
+    const bool sales = url.find("sort=biz30day") != std::string::npos;
+    const std::size_t s = url.find("&s=");
+    const int page = s == std::string::npos ? 1 : std::atoi(url.c_str() + s + 3) / 42 + 1;
+    const auto& pages = Pages(sales);
+    return page >= 1 && page <= static_cast<int>(pages.size())
+               ? &pages[static_cast<std::size_t>(page) - 1]
+               : nullptr;
+}
+
+// Counts and times the paints of a widget.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget* widget) : Widget(widget) { widget->installEventFilter(this); }
+    ~TPaintCounter() override { Widget->removeEventFilter(this); }
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++Paints;
+        return false;
+    }
+
+private:
+    QWidget* Widget;
+};
+
+// The window as the user has it, on the first tab, with the crawl's fetch
+// replaced by fetch.
+class TBenchWindow {
+public:
+    explicit TBenchWindow(TMainFormSettings settings) {
+        settings.VersionUrl.clear();
+        settings.Desktop = &Desktop;
+        test::LeaveWebPanesEmpty(settings);
+        Form = std::make_unique<TMainForm>(std::move(settings));
+        Form->show();
+        test::WaitUntil([this] { return Form->isVisible(); }, 1000);
+        QCoreApplication::processEvents();
+        Button = Form->findChild<QPushButton*>("btnSearch");
+        Painted = std::make_unique<TPaintCounter>(
+            Form->findChild<QAbstractScrollArea*>("sgData1")->viewport());
+    }
+    ~TBenchWindow() {
+        Painted.reset();
+        Form.reset();
+        TRunThread::WaitForRunThreads(std::chrono::seconds(5));
+    }
+
+    // Press of 探测 to the button back, in seconds.
+    double Run() {
+        const Clock::time_point start = Clock::now();
+        Button->click();
+        if (!test::WaitUntil([this] { return Button->isEnabled(); }, kRunLimitMs))
+            throw std::runtime_error("the run did not end");
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        // Let the run's threads go before the next, outside the measured time.
+        TRunThread::WaitForRunThreads(std::chrono::seconds(5));
+        return seconds;
+    }
+
+    TMainForm& Window() { return *Form; }
+    // Paints of sgData1's cells so far.
+    int Paints() const { return Painted->Paints; }
+
+private:
+    test::TRecordingDesktop Desktop;
+    std::unique_ptr<TMainForm> Form;
+    QPushButton* Button = nullptr;
+    std::unique_ptr<TPaintCounter> Painted;
+};
+
+void CheckRows(benchmark::State& state, TMainForm& form) {
+    if (form.Grid1().RowCount() != kShopItems + 2)
+        state.SkipWithError("sgData1 does not hold every item");
+}
+
+void BM_WholeRunInMemory(benchmark::State& state) {
+    TMainFormSettings settings;
+    // When the default pass asked for its first page: the sales pass is over.
+    std::atomic<Clock::rep> defaultStart{0};
+    settings.FetchPage = [&defaultStart](const std::string& url, std::string& body) {
+        if (url.find("sort=coefp") != std::string::npos && url.find("&s=") == std::string::npos)
+            defaultStart = Clock::now().time_since_epoch().count();
+        if (const std::string* page = PageFor(url))
+            body = *page;
+    };
+    TBenchWindow window(std::move(settings));
+    double salesTotal = 0;
+    for (auto _ : state) {
+        const Clock::time_point start = Clock::now();
+        state.SetIterationTime(window.Run());
+        salesTotal += std::chrono::duration<double>(
+                          Clock::time_point(Clock::duration(defaultStart.load())) - start)
+                          .count();
+    }
+    state.counters["sales_pass_ms"] =
+        benchmark::Counter(salesTotal * 1000, benchmark::Counter::kAvgIterations);
+    CheckRows(state, window.Window());
+    state.counters["items"] = kShopItems;
+    state.counters["sgData1_paints"] =
+        benchmark::Counter(window.Paints(), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_WholeRunInMemory)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The run against the same pages fetched one after another with the crawl's
+// own fetch and nothing else; the counter "ratio" is run time over fetch time.
+void BM_WholeRunLoopback(benchmark::State& state) {
+    test::FixtureMarketplace marketplace;
+    marketplace.SetShop(Pages(true), Pages(false));
+    std::mutex lock;
+    std::vector<std::string> urls;
+    TMainFormSettings settings;
+    settings.SearchHost = marketplace.Host();
+    double inRun = 0;
+    settings.FetchPage = [&](const std::string& url, std::string& body) {
+        {
+            std::lock_guard guard(lock);
+            urls.push_back(url);
+        }
+        const Clock::time_point start = Clock::now();
+        FetchListingPage(url, body);
+        inRun += std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    TBenchWindow window(std::move(settings));
+    double runTotal = 0, fetchTotal = 0;
+    for (auto _ : state) {
+        urls.clear();
+        const double run = window.Run();
+        const Clock::time_point start = Clock::now();
+        for (const std::string& url : urls) {
+            std::string body;
+            FetchListingPage(url, body);
+            benchmark::DoNotOptimize(body.data());
+        }
+        fetchTotal += std::chrono::duration<double>(Clock::now() - start).count();
+        runTotal += run;
+        state.SetIterationTime(run);
+        marketplace.ClearRequests();
+    }
+    CheckRows(state, window.Window());
+    state.counters["pages"] = static_cast<double>(urls.size());
+    state.counters["fetch_in_run_ms"] =
+        benchmark::Counter(inRun * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["fetch_ms"] =
+        benchmark::Counter(fetchTotal * 1000, benchmark::Counter::kAvgIterations);
+    state.counters["ratio"] = fetchTotal > 0 ? runTotal / fetchTotal : 0;
+}
+BENCHMARK(BM_WholeRunLoopback)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(4.0);
+
+} // namespace
+
+// A window needs the application object; the offscreen platform unless the
+// environment chose one (QT_QPA_PLATFORM=xcb under Xvfb).
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
