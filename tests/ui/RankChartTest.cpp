@@ -105,7 +105,10 @@ protected:
             grid.SetCell(1, r, "t" + std::to_string(r));
             grid.SetRowCount(r + 2);
         }
-        QApplication::processEvents();
+        // Appended rows reach the view in batches: wait until they have.
+        auto* table = Find<TGridView>("sgData3");
+        EXPECT_TRUE(test::WaitUntil(
+            [&] { return table->model()->rowCount() == grid.RowCount() - 1; }, 2000));
     }
     QLabel* NothingRanked() const { return Find<QLabel>("labNothingRanked"); }
 
