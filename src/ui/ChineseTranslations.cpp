@@ -1,5 +1,6 @@
 #include "ChineseTranslations.h"
 
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -9,8 +10,12 @@ namespace korvane {
 
 bool TChineseTranslations::Install(QCoreApplication& app) {
     const QLocale chinese(QString::fromLatin1(kLocaleName));
-    // The web engine reads the default locale when it starts.
     QLocale::setDefault(chinese);
+    // The web engine takes its locale when it starts: from the default
+    // locale it would get "zh" alone, so it is told the full name.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--lang="))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --lang=" + kEngineLocaleName);
     const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     bool all = true;
     for (const char* catalogue : {"qtbase", "qtwebengine"}) {

@@ -11,6 +11,7 @@ namespace korvane {
 class TChineseTranslations {
 public:
     static constexpr const char* kLocaleName = "zh_CN";
+    static constexpr const char* kEngineLocaleName = "zh-CN";
 
     // True when every translation catalogue was found and installed.
     static bool Install(QCoreApplication& app);
