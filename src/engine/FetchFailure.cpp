@@ -31,6 +31,7 @@ int SocketErrorCodeIn(const std::string& message) {
     return std::atoi(message.c_str() + kPrefix.size());
 }
 
+// By the socket error numbers the client reports (the WinSock ones).
 TFetchFailureKind KindOfSocketError(int code) {
     switch (code) {
     case 10061:

@@ -2,7 +2,6 @@
 
 #include "Publisher.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
