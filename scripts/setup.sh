@@ -28,6 +28,8 @@ PACKAGES=(
   libgl-dev
   fonts-liberation   # metric-compatible Arial
   fonts-wqy-microhei # Chinese text on a bare machine
+  qt6-translations-l10n  # the toolkit's own dialog buttons and menus in Chinese
+  libqt6webengine6-data  # the web engine's Chinese error pages (zh-CN.pak)
   # GUI tests
   xvfb
   xauth

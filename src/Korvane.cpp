@@ -1,4 +1,5 @@
 // Korvane: finds the items a Taobao shop's default ranking quietly pushes down.
+#include "ChineseTranslations.h"
 #include "Main.h"
 #include "Publisher.h"
 #include "ThreadUnit.h"
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvane"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(korvane::publisher::kAppTitle));
+    korvane::TChineseTranslations::Install(app);
     int rc = 0;
     {
         korvane::TMainForm form;

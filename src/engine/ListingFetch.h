@@ -15,5 +15,7 @@ inline constexpr std::string_view kListingUserAgent =
 // with redirects followed, the body's raw bytes into body. Every failure is
 // raised; after one inside the final body, body holds the bytes received.
 void FetchListingPage(const std::string& url, std::string& body);
+// The same with another read time-out, which also limits the connect.
+void FetchListingPageWithin(const std::string& url, std::string& body, int readTimeoutMs);
 
 } // namespace korvane

@@ -128,20 +128,26 @@ bool TRunThread::StopRequested() const {
 }
 
 TPassOutcome TRunThread::RunPass(TPass pass) {
+    TPassOutcome outcome;
+    const auto end = [&outcome](TPassEnd how, int lastPage) {
+        outcome.End = how;
+        outcome.LastPage = lastPage;
+        return outcome;
+    };
     if (StopRequested())
-        return {TPassEnd::Stopped, 0};
-    const std::string nick = Method::EncodeText(Ops.ReadNick ? Ops.ReadNick() : std::string{});
+        return end(TPassEnd::Stopped, 0);
+    outcome.Nick = Ops.ReadNick ? Ops.ReadNick() : std::string{};
+    const std::string nick = Method::EncodeText(outcome.Nick);
     if (pass == TPass::Default)
         RunningRank = 1;
 
     int emptyPagesInRow = 0;
-    int itemsFound = 0;
     std::string pageText;
     for (int page = 1;; ++page) {
         if (StopRequested())
-            return {TPassEnd::Stopped, page - 1};
+            return end(TPassEnd::Stopped, page - 1);
         if (Ops.ReportProgress) {
-            const TRunProgress progress{pass, page, itemsFound,
+            const TRunProgress progress{pass, page, outcome.ItemsFound,
                                         pass == TPass::Default ? SalesOutcome.LastPage : 0};
             HandOver([this, &progress] { Ops.ReportProgress(progress); });
         }
@@ -150,28 +156,33 @@ TPassOutcome TRunThread::RunPass(TPass pass) {
         try {
             Ops.FetchPage(ListingUrl(Ops.SearchHost, pass, nick, page), pageText);
         } catch (...) {
-            // A failed fetch is never reported: the crawl goes on with what it
-            // left, unless a stop abandoned it halfway.
+            // The crawl goes on with what a failed fetch left, unless a stop
+            // abandoned it halfway; the failure is kept for the end of the run.
             if (StopRequested())
-                return {TPassEnd::Stopped, page - 1};
+                return end(TPassEnd::Stopped, page - 1);
+            ++outcome.FailedPages;
+            outcome.LastFailure = TFetchFailure::Describe(std::current_exception(), page);
+            if (Ops.ReportPageFailed)
+                HandOver(
+                    [this, pass, &outcome] { Ops.ReportPageFailed(pass, *outcome.LastFailure); });
         }
 
         int items = 0;
         if (!pageText.empty()) {
             LastPageText.swap(pageText);
             items = ReadPage(pass, LastPageText);
-            itemsFound += items;
+            outcome.ItemsFound += items;
         }
 
         // The end test reads the most recent non-empty body, so a failed
         // fetch right after the sales pass's last page ends the default pass.
         if (IsLastListingPage(LastPageText))
-            return {TPassEnd::EndMarker, page};
+            return end(TPassEnd::EndMarker, page);
         emptyPagesInRow = items == 0 ? emptyPagesInRow + 1 : 0;
         if (emptyPagesInRow >= kMaxEmptyPagesInRow)
-            return {TPassEnd::NoItems, page};
+            return end(TPassEnd::NoItems, page);
         if (page >= kMaxPagesPerPass)
-            return {TPassEnd::PageLimit, page};
+            return end(TPassEnd::PageLimit, page);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FetchFailure.h"
 #include "ItemRecords.h"
 #include "ListingUrls.h"
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,12 @@ struct TPassOutcome {
     // Number of the last page requested; after a stop, of the last page read
     // whole (a page whose fetch the stop abandoned does not count).
     int LastPage = 0;
+    int ItemsFound = 0;
+    // Page fetches that failed (an abandoned one is not counted), and the last.
+    int FailedPages = 0;
+    std::optional<TFetchFailure> LastFailure = std::nullopt;
+    // The nick the pass read, as typed (GBK, not encoded).
+    std::string Nick{};
 };
 
 // How the two passes of a run ended, for the window to tell the user.
@@ -39,11 +47,14 @@ struct TRunReport {
     TPassOutcome Default;
 
     // A partial sales list would mark items as demoted that are not, and a
-    // default pass stopped before its first page has nothing to compare.
+    // default pass stopped before its first page has nothing to compare. A
+    // default listing that could not be read is not an empty shop.
     bool MakesComparison() const {
         return Sales.End != TPassEnd::Stopped &&
-               !(Default.End == TPassEnd::Stopped && Default.LastPage == 0);
+               !(Default.End == TPassEnd::Stopped && Default.LastPage == 0) &&
+               !(Default.ItemsFound == 0 && FailedPages() > 0);
     }
+    int FailedPages() const { return Sales.FailedPages + Default.FailedPages; }
 };
 
 // Where a run is, told to the window before every page it fetches.
@@ -76,6 +87,8 @@ struct TRunOperations {
     std::shared_ptr<std::atomic<bool>> StopRequested;
     // Run through Synchronize before each page; may be empty.
     std::function<void(const TRunProgress& progress)> ReportProgress;
+    // Run through Synchronize after a page whose fetch failed; may be empty.
+    std::function<void(TPass pass, const TFetchFailure& failure)> ReportPageFailed;
     std::string SearchHost{kMarketplaceSearchHost};
     // The end of a run, each run through Synchronize: the analysis of what
     // was read (left out when the report makes no comparison), then

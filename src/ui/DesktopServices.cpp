@@ -1,5 +1,7 @@
 #include "DesktopServices.h"
 
+#include "BrowserFailureBox.h"
+
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -7,9 +9,15 @@
 
 namespace korvane {
 
-void TSystemDesktop::OpenUrl(const QString& url, TShowMode) {
-    // The result is ignored: a desktop without a browser just opens nothing.
-    QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+bool TSystemDesktop::OpenUrl(const QString& url, TShowMode) {
+    // Only a failure to start the opener is known here; a browser that the
+    // opener then fails to find is the desktop's to report.
+    return QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+}
+
+void TSystemDesktop::ShowBrowserFailure(QWidget* owner, const QString& url) {
+    TBrowserFailureBox box(url, owner);
+    box.exec();
 }
 
 TDesktopServices::TAnswer TSystemDesktop::AskYesNo(QWidget* owner, const QString& text,

@@ -17,7 +17,7 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
         !LinkUrl.isEmpty())
-        Desktop.OpenUrl(LinkUrl, TDesktopServices::TShowMode::Normal);
+        Desktop.OpenInBrowser(window(), LinkUrl, TDesktopServices::TShowMode::Normal);
 }
 
 void TLinkLabel::enterEvent(QEnterEvent* event) {

@@ -17,6 +17,7 @@
 #include "SortChoice.h"
 #include "SortGrid.h"
 #include "WebPane.h"
+#include "WindowPlacement.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -66,7 +67,8 @@ TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings))
     CreateControls();
     setMinimumSize(kClientWidth, kClientHeight);
     resize(kClientWidth, kClientHeight);
-    move(204, 175);
+    const QSize frame(kClientWidth + kFrameWidth, kClientHeight + kFrameHeight);
+    move(TWindowPlacement::StartPosition(TWindowPlacement::AvailableArea(), frame, frame));
     FormCreate();
 }
 
@@ -142,7 +144,7 @@ void TMainForm::CreateControls() {
         // The pages' new windows and downloads open in the browser, as the
         // tables' item pages do.
         pane->SetBrowserOpener([this](const QUrl& url) {
-            Desktop->OpenUrl(url.toString(), TDesktopServices::TShowMode::Normal);
+            Desktop->OpenInBrowser(this, url.toString(), TDesktopServices::TShowMode::Normal);
         });
     }
     adweb->OnScriptError = [this](TWebPane* Sender, const QString& ErrorLine,
@@ -271,12 +273,19 @@ void TMainForm::CheckForNewVersion() {
         return;
     if (Desktop->AskYesNo(this, Text("软件版本已更新,是否下载新版软件?"), QStringLiteral(" ")) ==
         TDesktopServices::TAnswer::Yes)
-        Desktop->OpenUrl(Text(Settings.DownloadUrl.c_str()), TDesktopServices::TShowMode::Show);
+        Desktop->OpenInBrowser(this, Text(Settings.DownloadUrl.c_str()),
+                               TDesktopServices::TShowMode::Show);
 }
 
 void TMainForm::btnSearchClick() {
     if (!btnSearch->isEnabled())
         return;
+    // Without a nick the listing is the whole marketplace, not a shop.
+    if (txtID->text().trimmed().isEmpty()) {
+        sbar->setText(Text("请输入卖家ID"));
+        txtID->setFocus();
+        return;
+    }
     Method::ClearGrid(Data1, kEmptyTableRowCount);
     Method::ClearGrid(Data2, kEmptyTableRowCount);
     Method::ClearGrid(Data3, kEmptyTableRowCount);
@@ -309,6 +318,9 @@ void TMainForm::btnSearchClick() {
     ops.Lists = &ItemLists;
     ops.StopRequested = Stopper->Flag();
     ops.ReportProgress = [this](const TRunProgress& progress) { Progress->PageStarted(progress); };
+    ops.ReportPageFailed = [this](TPass pass, const TFetchFailure& failure) {
+        Progress->PageFailed(pass, failure);
+    };
     ops.SearchHost = Settings.SearchHost;
     ops.AnalyseRanks = [this] { AnalyseRanks(); };
     ops.FinishRun = [this](const TRunReport& report) { FinishRun(report); };
@@ -346,7 +358,7 @@ void TMainForm::OpenItemPage(const std::string& id) {
     // The id goes into the address as it is, unencoded.
     const QString url = QStringLiteral("http://") + QString::fromStdString(Settings.ItemPageHost) +
                         QStringLiteral("/item.htm?id=") + FromGbk(id);
-    Desktop->OpenUrl(url, TDesktopServices::TShowMode::Normal);
+    Desktop->OpenInBrowser(this, url, TDesktopServices::TShowMode::Normal);
 }
 
 void TMainForm::sgData1DblClick() {

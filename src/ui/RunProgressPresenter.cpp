@@ -1,5 +1,7 @@
 #include "RunProgressPresenter.h"
 
+#include "GbkCodec.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -43,6 +45,39 @@ QString BoundText(TPass pass, const TPassOutcome& outcome) {
     return {};
 }
 
+// One pass's failed pages: the page and reason of the last one.
+QString FailureClause(TPass pass, const TPassOutcome& outcome) {
+    const TFetchFailure& last = *outcome.LastFailure;
+    if (outcome.FailedPages == 1)
+        return Text("%1第%2页读取失败（%3）")
+            .arg(PassName(pass))
+            .arg(last.Page)
+            .arg(TRunProgressPresenter::ReasonText(last));
+    return Text("%1有%2页读取失败（最后是第%3页：%4）")
+        .arg(PassName(pass))
+        .arg(outcome.FailedPages)
+        .arg(last.Page)
+        .arg(TRunProgressPresenter::ReasonText(last));
+}
+
+QString FailuresText(const TRunReport& report, bool compared) {
+    if (!compared) {
+        const TFetchFailure& latest =
+            report.Default.LastFailure ? *report.Default.LastFailure : *report.Sales.LastFailure;
+        return Text("无法读取淘宝的宝贝列表（%1），未做比较，请检查网络后重试。")
+            .arg(TRunProgressPresenter::ReasonText(latest));
+    }
+    QStringList clauses;
+    if (report.Sales.FailedPages > 0)
+        clauses << FailureClause(TPass::Sales, report.Sales);
+    if (report.Default.FailedPages > 0)
+        clauses << FailureClause(TPass::Default, report.Default);
+    // An item on a sales page that was not read counts as demoted.
+    return clauses.join(Text("；")) + (report.Sales.FailedPages > 0
+                                           ? Text("，结果不完整，降权宝贝可能有误。")
+                                           : Text("，结果不完整。"));
+}
+
 } // namespace
 
 TRunProgressPresenter::TRunProgressPresenter(QLabel* panel)
@@ -56,12 +91,26 @@ TRunProgressPresenter::TRunProgressPresenter(QLabel* panel)
 
 void TRunProgressPresenter::RunStarted() {
     Panel->clear();
+    FailedPages = 0;
     Bar->setRange(0, 0); // busy: the sales pass does not know its length
     Bar->show();
 }
 
 void TRunProgressPresenter::PageStarted(const TRunProgress& progress) {
-    Panel->setText(ProgressText(progress));
+    if (progress.Pass != FailurePass)
+        FailedPages = 0;
+    // The next page starts at once, so the last failure stays in view.
+    if (FailedPages == 0)
+        Panel->setText(ProgressText(progress));
+    else if (FailedPages == 1)
+        Panel->setText(
+            ProgressText(progress) +
+            Text("（第%1页读取失败：%2）").arg(LastFailure.Page).arg(ReasonText(LastFailure)));
+    else
+        Panel->setText(ProgressText(progress) + Text("（已有%1页读取失败，最后是第%2页：%3）")
+                                                    .arg(FailedPages)
+                                                    .arg(LastFailure.Page)
+                                                    .arg(ReasonText(LastFailure)));
     if (progress.Pass == TPass::Default && progress.SalesPages > 0) {
         // Both passes list the same shop; a longer default listing keeps the bar full.
         Bar->setRange(0, progress.SalesPages);
@@ -69,6 +118,15 @@ void TRunProgressPresenter::PageStarted(const TRunProgress& progress) {
     } else {
         Bar->setRange(0, 0);
     }
+}
+
+void TRunProgressPresenter::PageFailed(TPass pass, const TFetchFailure& failure) {
+    if (pass != FailurePass)
+        FailedPages = 0;
+    FailurePass = pass;
+    ++FailedPages;
+    LastFailure = failure;
+    Panel->setText(FailedPageText(pass, failure));
 }
 
 void TRunProgressPresenter::RunEnded(const TRunReport& report) {
@@ -83,15 +141,52 @@ QString TRunProgressPresenter::ProgressText(const TRunProgress& progress) {
         .arg(progress.ItemsFound);
 }
 
+QString TRunProgressPresenter::FailedPageText(TPass pass, const TFetchFailure& failure) {
+    return Text("%1第%2页读取失败（%3），继续…")
+        .arg(PassName(pass))
+        .arg(failure.Page)
+        .arg(ReasonText(failure));
+}
+
 QString TRunProgressPresenter::EndText(const TRunReport& report) {
     const bool compared = report.MakesComparison();
     if (report.Sales.End == TPassEnd::Stopped)
         return StopText(TPass::Sales, report.Sales, compared);
     if (report.Default.End == TPassEnd::Stopped)
         return StopText(TPass::Default, report.Default, compared);
+    if (report.FailedPages() > 0)
+        return FailuresText(report, compared);
     if (QString bound = BoundText(TPass::Sales, report.Sales); !bound.isEmpty())
         return bound;
-    return BoundText(TPass::Default, report.Default);
+    if (QString bound = BoundText(TPass::Default, report.Default); !bound.isEmpty())
+        return bound;
+    // Read in full and empty: a real empty shop, or a mistyped nick.
+    if (report.Default.ItemsFound == 0)
+        return Text("没有找到卖家“%1”的宝贝，请检查卖家ID是否正确。")
+            .arg(FromGbk(report.Default.Nick));
+    return {};
+}
+
+QString TRunProgressPresenter::ReasonText(const TFetchFailure& failure) {
+    switch (failure.Kind) {
+    case TFetchFailureKind::ConnectionRefused:
+        return Text("连接被拒绝");
+    case TFetchFailureKind::ConnectTimeout:
+        return Text("连接超时");
+    case TFetchFailureKind::ReadTimeout:
+        return Text("读取超时");
+    case TFetchFailureKind::HostNotFound:
+        return Text("找不到服务器");
+    case TFetchFailureKind::ServerError:
+        return Text("服务器返回错误 %1").arg(failure.StatusCode);
+    case TFetchFailureKind::ConnectionLost:
+        return Text("连接中断");
+    case TFetchFailureKind::NetworkUnreachable:
+        return Text("网络不通");
+    case TFetchFailureKind::Other:
+        break;
+    }
+    return Text("网络错误");
 }
 
 bool TRunProgressPresenter::eventFilter(QObject* watched, QEvent* event) {

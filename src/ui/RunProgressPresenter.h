@@ -11,8 +11,10 @@ class QProgressBar;
 namespace korvane {
 
 // Tells the seller where a run is: one line in the status panel per page and
-// a progress bar at the panel's right end, shown only during a run; at the
-// end, what the run leaves to know (a stop, a pass cut short at a bound).
+// a progress bar at the panel's right end, shown only during a run; a page
+// that could not be read as it happens; at the end, what the run leaves to
+// know (a stop, pages that failed, a pass cut short at a bound, a nick with
+// no items).
 class TRunProgressPresenter : public QObject {
     Q_OBJECT
 public:
@@ -25,12 +27,16 @@ public:
 
     void RunStarted();
     void PageStarted(const TRunProgress& progress);
+    void PageFailed(TPass pass, const TFetchFailure& failure);
     void RunEnded(const TRunReport& report);
 
     // The panel's line while a page is read, and after a run ("" when the
-    // run read both listings to their end).
+    // run read both listings to their end and found items).
     static QString ProgressText(const TRunProgress& progress);
+    static QString FailedPageText(TPass pass, const TFetchFailure& failure);
     static QString EndText(const TRunReport& report);
+    // Why a fetch failed, in the seller's words.
+    static QString ReasonText(const TFetchFailure& failure);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,6 +46,10 @@ private:
 
     QLabel* Panel;
     QProgressBar* Bar;
+    // Pages of the current pass that failed so far, and the last of them.
+    TPass FailurePass = TPass::Sales;
+    int FailedPages = 0;
+    TFetchFailure LastFailure;
 };
 
 } // namespace korvane

@@ -178,6 +178,45 @@ TEST_F(CrawlTest, FailedPageIsSkippedAndTheNextRequested) {
     EXPECT_EQ(Lists.SalesOrderList[1].ID, "b");
 }
 
+TEST_F(CrawlTest, FailedFetchesAreCountedPerPassAndTheLastIsKept) {
+    Shop.Sales[1] = {Page({"a"}, false)};
+    // sales page 2 unscripted: refused
+    Shop.Sales[3] = {Page({"b"}, false), true}; // cut short: its bytes are read, the failure kept
+    Shop.Sales[4] = {"", false};                // empty, but no failure
+    Shop.Sales[5] = {Page({"c"}, true)};
+    Shop.Default[1] = {Page({"a"}, false)};
+    // default pages 2 and 3 refused
+    Shop.Default[4] = {Page({"b"}, true)};
+    std::vector<std::pair<TPass, TFetchFailure>> reported;
+    TRunOperations ops = Operations();
+    ops.ReportPageFailed = [&reported](TPass pass, const TFetchFailure& failure) {
+        reported.emplace_back(pass, failure);
+    };
+    TRunThread worker(std::move(ops));
+    worker.CrawlListings();
+
+    EXPECT_EQ(Lists.SalesOrderList.size(), 3u);
+    EXPECT_EQ(worker.SalesOutcome.ItemsFound, 3);
+    EXPECT_EQ(worker.SalesOutcome.FailedPages, 2);
+    ASSERT_TRUE(worker.SalesOutcome.LastFailure);
+    EXPECT_EQ(worker.SalesOutcome.LastFailure->Page, 3);
+    EXPECT_EQ(worker.SalesOutcome.LastFailure->Message, "Read timed out.");
+    EXPECT_EQ(worker.SalesOutcome.LastFailure->ClassName, "runtime_error");
+    EXPECT_EQ(worker.DefaultOutcome.ItemsFound, 2);
+    EXPECT_EQ(worker.DefaultOutcome.FailedPages, 2);
+    EXPECT_EQ(worker.DefaultOutcome.LastFailure->Page, 3);
+    EXPECT_EQ(worker.DefaultOutcome.Nick, "shop");
+    // Each failure reached the owner as it happened, through a hand-over.
+    ASSERT_EQ(reported.size(), 4u);
+    const std::pair<TPass, int> order[] = {
+        {TPass::Sales, 2}, {TPass::Sales, 3}, {TPass::Default, 2}, {TPass::Default, 3}};
+    for (std::size_t i = 0; i < reported.size(); ++i) {
+        EXPECT_EQ(reported[i].first, order[i].first);
+        EXPECT_EQ(reported[i].second.Page, order[i].second);
+    }
+    EXPECT_EQ(SyncCalls, 5 + 4);
+}
+
 TEST_F(CrawlTest, BodyCutShortIsReadLikeAnyPage) {
     const std::string whole = Page({"a", "b"}, true);
     const std::string pastSideBar = whole.substr(0, whole.find("</div></body>"));
@@ -281,6 +320,8 @@ TEST_F(CrawlTest, StopAbandonsThePageInFlight) {
     EXPECT_EQ(worker->SalesOutcome.LastPage, 1);
     EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::Stopped);
     EXPECT_EQ(NickReads, 1); // the stopped default pass asks for nothing
+    // A fetch the stop gave up is no failure of the marketplace.
+    EXPECT_EQ(worker->SalesOutcome.FailedPages, 0);
 }
 
 TEST_F(CrawlTest, ProgressBeforeEveryPage) {

@@ -189,6 +189,57 @@ TEST_F(RunControlTest, StopInTheDefaultPassAnalysesWhatWasRead) {
     EXPECT_EQ(Report.Default.LastPage, 1);
 }
 
+TEST_F(RunControlTest, DefaultListingUnreadBecauseOfFailuresMakesNoComparison) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string&, std::string&)> fetch;
+        bool compared;
+    };
+    const Case cases[] = {
+        {"every fetch fails",
+         [](const std::string&, std::string& body) {
+             body.clear();
+             throw std::runtime_error("refused");
+         },
+         false},
+        // The sales listing was read; the default one not at all.
+        {"default pass fails",
+         [](const std::string& url, std::string& body) {
+             if (url.find("coefp") == std::string::npos)
+                 return;
+             body.clear();
+             throw std::runtime_error("refused");
+         },
+         false},
+        // Read in full and empty, nothing failed: an empty shop still gets its analysis.
+        {"empty shop",
+         [](const std::string&, std::string& body) { body = ListingPageBuilder().Last().Build(); },
+         true},
+        // One failed sales page: the default listing was read, so it is compared.
+        {"a sales page fails",
+         [](const std::string& url, std::string& body) {
+             if (url.find("biz30day") == std::string::npos || url.find("&s=") != std::string::npos)
+                 return;
+             body = ListingPageBuilder().Add(MakeItem("a", "a", "1", "1")).Build();
+             throw std::runtime_error("cut short");
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Calls.clear();
+        Finished = {};
+        Fetch = c.fetch;
+        Lists = {};
+        TRunThread::StartRun(Operations());
+        WaitForFinish();
+        EXPECT_EQ(std::find(Calls.begin(), Calls.end(), "analyse") != Calls.end(), c.compared);
+        EXPECT_EQ(Report.MakesComparison(), c.compared);
+        EXPECT_EQ(Calls.back(), "finish");
+        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    }
+}
+
 TEST_F(RunControlTest, ProgressReachesTheOwnerBeforeEachPage) {
     TRunOperations ops = Operations();
     ops.ReportProgress = [this](const TRunProgress& progress) {

@@ -5,8 +5,11 @@
 #include "EmptyWebPanes.h"
 #include "ExpectedTables.h"
 #include "FixtureMarketplace.h"
+#include "FullBacklogListener.h"
 #include "GbkText.h"
 #include "GridView.h"
+#include "ListingFetch.h"
+#include "LoopbackServer.h"
 #include "MyUtils.h"
 #include "QtWait.h"
 #include "RankAnalysis.h"
@@ -232,6 +235,9 @@ TEST_F(DetectionRunTest, EmptyShopShowsTheNotice) {
     EXPECT_EQ(Form->Grid3().RowCount(), 2);
     EXPECT_EQ(Form->Grid2().RowCount(), 2);
     EXPECT_EQ(Form->Grid2().Cell(1, 1), Gbk("店铺宝贝共0个 ，没有被降权宝贝"));
+    // Read in full and empty: the nick may be mistyped.
+    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(),
+              QString::fromUtf8("没有找到卖家“shop”的宝贝，请检查卖家ID是否正确。"));
 }
 
 TEST_F(DetectionRunTest, FailingPageIsLeftOutAndTheRunGoesOn) {
@@ -293,16 +299,187 @@ TEST_F(DetectionRunTest, PressesDuringARunDoNothing) {
 }
 
 TEST_F(DetectionRunTest, BoundedPassIsNamedInTheStatusBar) {
-    // Nothing but 404s: the sales pass stops after five empty pages.
-    Marketplace.SetShop({}, {});
+    // Verification pages without the list: the sales pass stops after five
+    // empty pages, though no fetch failed.
+    Marketplace.SetShop(std::vector<std::string>(8, "<html>verify</html>"),
+                        FixtureMarketplace::ShopPages({}));
     Run();
     EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(),
               QString::fromUtf8(
                   "销量排序读到第5页时已连续5页没有读到宝贝，已停止读取，结果可能不完整。"));
     // The next run clears it.
-    Marketplace.SetShop(FixtureMarketplace::ShopPages({}), FixtureMarketplace::ShopPages({}));
+    const std::vector<FixtureItem> shop = {MakeItem("1", "a", "1", "1")};
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(shop), FixtureMarketplace::ShopPages(shop));
     Run();
     EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(), QString());
+}
+
+// Runs the marketplace could not serve: what the seller is told, and that
+// nothing read is never shown as nothing demoted.
+class FailedRunTest : public DetectionRunTest {
+protected:
+    // Short enough for a suite, long enough for a loopback page.
+    static constexpr int kShortLimitMs = 300;
+
+    // The window again, with the crawl's limits cut short.
+    void Reopen(const std::string& searchHost) {
+        Form.reset();
+        TMainFormSettings settings;
+        settings.VersionUrl = "";
+        settings.SearchHost = searchHost;
+        settings.Desktop = &Desktop;
+        settings.FetchPage = [](const std::string& url, std::string& body) {
+            FetchListingPageWithin(url, body, kShortLimitMs);
+        };
+        test::LeaveWebPanesEmpty(settings);
+        Form = std::make_unique<TMainForm>(settings);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    }
+
+    std::string StatusText() const {
+        return Form->findChild<QLabel*>("sbar")->text().toStdString();
+    }
+
+    // As the start of the run left them: no row, no notice.
+    void ExpectTablesCleared() const {
+        for (const TStringGrid* grid : {&Form->Grid1(), &Form->Grid2(), &Form->Grid3()}) {
+            ASSERT_EQ(grid->RowCount(), 2);
+            for (int c = 0; c < grid->ColumnCount(); ++c)
+                EXPECT_EQ(grid->Cell(c, 1), "") << "column " << c;
+        }
+    }
+
+    static std::vector<FixtureItem> Items(int count) {
+        std::vector<FixtureItem> items;
+        for (int i = 0; i < count; ++i)
+            items.push_back(MakeItem(std::to_string(300 + i), "t" + std::to_string(i), "1.00",
+                                     std::to_string(40 - i)));
+        return items;
+    }
+};
+
+TEST_F(FailedRunTest, MarketplaceThatCannotBeReadGivesNoComparison) {
+    std::uint16_t closedPort = 0;
+    {
+        test::LoopbackServer gone;
+        gone.Start();
+        closedPort = gone.Port();
+    }
+    test::FullBacklogListener unanswered;
+    const std::string local = "127.0.0.1:";
+    struct Case {
+        const char* name;
+        std::string host;
+        std::function<void()> script; // on the fixture marketplace
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"refused", local + std::to_string(closedPort), nullptr, "连接被拒绝"},
+        {"connect never completes", local + std::to_string(unanswered.Port()), nullptr, "连接超时"},
+        {"accepts and never answers", Marketplace.Host(),
+         [this] {
+             Marketplace.SetShop(FixtureMarketplace::ShopPages(Items(3)),
+                                 FixtureMarketplace::ShopPages(Items(3)));
+             Marketplace.SetDelay(std::chrono::seconds(60));
+         },
+         "读取超时"},
+        {"every page an error status", Marketplace.Host(),
+         [this] {
+             Marketplace.SetDelay(std::chrono::milliseconds(0));
+             Marketplace.SetShop({}, {});
+         },
+         "服务器返回错误 404"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.script)
+            c.script();
+        Reopen(c.host);
+        Run();
+        EXPECT_EQ(StatusText(), std::string("无法读取淘宝的宝贝列表（") + c.reason +
+                                    "），未做比较，请检查网络后重试。");
+        ExpectTablesCleared();
+    }
+}
+
+TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndTheRestCompared) {
+    const std::vector<FixtureItem> items = Items(8); // four pages a pass
+    struct Case {
+        const char* name;
+        bool salesPass;
+        std::vector<int> failing;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"one default page",
+         false,
+         {2},
+         "默认排序第2页读取失败（服务器返回错误 500），结果不完整。"},
+        {"two default pages",
+         false,
+         {2, 3},
+         "默认排序有2页读取失败（最后是第3页：服务器返回错误 500），结果不完整。"},
+        {"one sales page",
+         true,
+         {2},
+         "销量排序第2页读取失败（服务器返回错误 500），结果不完整，降权宝贝可能有误。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Marketplace.ClearFaults();
+        Marketplace.SetShop(FixtureMarketplace::ShopPages(items, 2),
+                            FixtureMarketplace::ShopPages(items, 2));
+        std::vector<FixtureItem> readSales = items, readDefault = items;
+        std::vector<FixtureItem>& read = c.salesPass ? readSales : readDefault;
+        for (auto page = c.failing.rbegin(); page != c.failing.rend(); ++page) {
+            Marketplace.SetFault(c.salesPass, *page, FixtureMarketplace::TFault::ServerError);
+            read.erase(read.begin() + (*page - 1) * 2, read.begin() + *page * 2);
+        }
+        Run();
+
+        EXPECT_EQ(StatusText(), c.status);
+        // What was read is compared as always: items of a sales page not read show as demoted.
+        const ExpectedTables expected(readSales, readDefault);
+        ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
+        ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
+        ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
+    }
+}
+
+TEST_F(FailedRunTest, FailedPageStaysInViewWhileTheRunGoesOn) {
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(Items(6), 2),
+                        FixtureMarketplace::ShopPages(Items(6), 2));
+    Marketplace.SetFault(false, 2, FixtureMarketplace::TFault::ServerError);
+    Marketplace.SetPageDelay(false, 3, std::chrono::milliseconds(500));
+    Press("shop");
+    const QString during = QString::fromUtf8(
+        "正在读取默认排序第3页，已找到2件宝贝（第2页读取失败：服务器返回错误 500）");
+    EXPECT_TRUE(test::WaitUntil(
+        [this, &during] { return Form->findChild<QLabel*>("sbar")->text() == during; }, kRunWaitMs))
+        << StatusText();
+    WaitForRunEnd();
+}
+
+TEST_F(FailedRunTest, BlankNickStartsNoRun) {
+    Form->Grid1().SetCell(1, 1, "earlier result");
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    auto* box = Form->findChild<QLineEdit*>("txtID");
+    for (const char* nick : {"", " ", "   ", "\t", "\xE3\x80\x80" /* a full-width blank */}) {
+        SCOPED_TRACE(nick);
+        box->setText(QString::fromUtf8(nick));
+        Form->findChild<QWidget*>("sgData1")->setFocus();
+        QTest::mouseClick(Button(), Qt::LeftButton);
+        QTest::qWait(200);
+
+        EXPECT_TRUE(Button()->isEnabled());
+        EXPECT_FALSE(Form->findChild<QPushButton*>("btnStop")->isEnabled());
+        EXPECT_EQ(StatusText(), "请输入卖家ID");
+        EXPECT_EQ(QApplication::focusWidget(), box);
+        EXPECT_TRUE(Marketplace.Requests().empty());
+        EXPECT_EQ(Form->Grid1().Cell(1, 1), "earlier result");
+    }
 }
 
 TEST_F(DetectionRunTest, ClosingDuringARunEndsItsThreads) {

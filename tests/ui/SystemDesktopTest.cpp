@@ -7,7 +7,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -58,6 +62,30 @@ protected:
         return answer;
     }
 
+    // Runs inspect on the first modal window that opens while show() runs;
+    // a window left open is closed after a while.
+    void WhileModal(const std::function<void(QWidget&)>& inspect,
+                    const std::function<void()>& show) {
+        bool seen = false;
+        QTimer poll;
+        QElapsedTimer waited;
+        waited.start();
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal->isVisible() && !seen) {
+                seen = true;
+                poll.stop();
+                inspect(*modal);
+            } else if (waited.hasExpired(kBoxWaitMs) && modal != nullptr) {
+                poll.stop();
+                modal->close();
+            }
+        });
+        poll.start(kPollMs);
+        show();
+        EXPECT_TRUE(seen) << "no box opened";
+    }
+
     QString SavedDisplayName;
     QWidget Owner;
     TSystemDesktop Desktop;
@@ -101,6 +129,35 @@ TEST_F(SystemDesktopTest, QuestionBoxHasYesAsDefaultAndTheCaptionAlone) {
         EXPECT_EQ(answer, c.expected);
     }
     EXPECT_EQ(QGuiApplication::applicationDisplayName(), QString::fromUtf8(publisher::kAppTitle));
+}
+
+TEST_F(SystemDesktopTest, NoBrowserBoxShowsTheAddressReadyToCopy) {
+    const QString url =
+        QString::fromUtf8("http://www.ostrevan.com/soft/Ostrevan隐形降权探测软件.rar");
+    QApplication::clipboard()->clear();
+    WhileModal(
+        [&url](QWidget& box) {
+            EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
+            auto* message = box.findChild<QLabel*>("labMessage");
+            ASSERT_NE(message, nullptr);
+            EXPECT_EQ(message->text(),
+                      QString::fromUtf8(
+                          "无法启动浏览器。请复制下面的地址，粘贴到浏览器的地址栏中打开："));
+            auto* address = box.findChild<QLineEdit*>("txtUrl");
+            ASSERT_NE(address, nullptr);
+            EXPECT_EQ(address->text(), url);
+            EXPECT_TRUE(address->isReadOnly());
+            // Selected and focused: Ctrl+C copies it at once.
+            EXPECT_EQ(address->selectedText(), url);
+            EXPECT_EQ(box.focusWidget(), address);
+            QTest::keyClick(address, Qt::Key_C, Qt::ControlModifier);
+            EXPECT_EQ(QApplication::clipboard()->text(), url);
+            auto* buttons = box.findChild<QDialogButtonBox*>();
+            ASSERT_NE(buttons, nullptr);
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        },
+        [&] { Desktop.ShowBrowserFailure(&Owner, url); });
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 } // namespace

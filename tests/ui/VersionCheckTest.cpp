@@ -72,6 +72,19 @@ TEST_F(VersionCheckTest, NewerVersionAsksAndYesOpensTheDownload) {
               std::string::npos);
 }
 
+TEST_F(VersionCheckTest, YesWithoutABrowserShowsTheDownloadAddress) {
+    Server.Start();
+    Serve(HttpResponse("200 OK", "", "1.02"));
+    Desktop.Answer = TDesktopServices::TAnswer::Yes;
+    Desktop.OpenSucceeds = false;
+    StartProgram(Server.Url("/soft/korvane/version.txt"));
+
+    ASSERT_EQ(Desktop.BrowserFailures.size(), 1u);
+    EXPECT_EQ(Desktop.BrowserFailures[0].Url,
+              QString::fromUtf8("http://127.0.0.1:1/soft/Ostrevan隐形降权探测软件.rar"));
+    EXPECT_NE(Desktop.BrowserFailures[0].Owner, nullptr);
+}
+
 TEST_F(VersionCheckTest, NoOpensNothingAndAnErrorPageServedAsSuccessAsks) {
     Server.Start();
     Serve(HttpResponse("200 OK", "", "<html>Service Unavailable</html>"));

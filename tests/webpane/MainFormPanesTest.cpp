@@ -152,4 +152,16 @@ TEST_F(MainFormPanesTest, EachPanesNewWindowsAndDownloadsOpenOnceInTheBrowser) {
     EXPECT_FALSE(Site.WasRequested("/note/more.html"));
 }
 
+TEST_F(MainFormPanesTest, APageOpeningBesideItselfWithoutABrowserShowsTheAddress) {
+    Site.Put("/note.html", "text/html",
+             "<html><body><script>window.open('/note/more.html');</script></body></html>");
+    Desktop.OpenSucceeds = false;
+    Create();
+
+    ASSERT_TRUE(WaitUntil([&] { return !Desktop.BrowserFailures.empty(); }, kPageWaitMs));
+    ASSERT_EQ(Desktop.BrowserFailures.size(), 1u);
+    EXPECT_EQ(Desktop.BrowserFailures[0].Url.toStdString(), Site.Url("/note/more.html"));
+    EXPECT_EQ(Desktop.BrowserFailures[0].Owner, Form.get());
+}
+
 } // namespace
