@@ -52,7 +52,11 @@ struct TRunReport {
     bool MakesComparison() const {
         return Sales.End != TPassEnd::Stopped &&
                !(Default.End == TPassEnd::Stopped && Default.LastPage == 0) &&
-               !(Default.ItemsFound == 0 && FailedPages() > 0);
+               !(Default.ItemsFound == 0 && FailedPages() > 0) && !SalesUnreadBecauseOfFailures();
+    }
+    // No sales list at all would mark every item of the shop as demoted.
+    bool SalesUnreadBecauseOfFailures() const {
+        return Sales.ItemsFound == 0 && Sales.FailedPages > 0;
     }
     int FailedPages() const { return Sales.FailedPages + Default.FailedPages; }
 };

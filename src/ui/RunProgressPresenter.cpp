@@ -61,6 +61,9 @@ QString FailureClause(TPass pass, const TPassOutcome& outcome) {
 }
 
 QString FailuresText(const TRunReport& report, bool compared) {
+    if (!compared && report.Default.ItemsFound > 0 && report.SalesUnreadBecauseOfFailures())
+        return Text("无法读取销量排序的宝贝列表（%1），未做比较，请检查网络后重试。")
+            .arg(TRunProgressPresenter::ReasonText(*report.Sales.LastFailure));
     if (!compared) {
         const TFetchFailure& latest =
             report.Default.LastFailure ? *report.Default.LastFailure : *report.Sales.LastFailure;

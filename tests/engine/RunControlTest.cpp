@@ -215,6 +215,17 @@ TEST_F(RunControlTest, DefaultListingUnreadBecauseOfFailuresMakesNoComparison) {
         {"empty shop",
          [](const std::string&, std::string& body) { body = ListingPageBuilder().Last().Build(); },
          true},
+        // The sales listing not read at all: every item would count as demoted.
+        {"sales pass fails",
+         [](const std::string& url, std::string& body) {
+             if (url.find("biz30day") == std::string::npos) {
+                 body = ListingPageBuilder().Add(MakeItem("a", "a", "1", "1")).Last().Build();
+                 return;
+             }
+             body.clear();
+             throw std::runtime_error("refused");
+         },
+         false},
         // One failed sales page: the default listing was read, so it is compared.
         {"a sales page fails",
          [](const std::string& url, std::string& body) {

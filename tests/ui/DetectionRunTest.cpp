@@ -447,6 +447,25 @@ TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndTheRestCompared) {
     }
 }
 
+TEST_F(FailedRunTest, SalesListingUnreadGivesNoComparison) {
+    // Without a single sales page every item would show as demoted.
+    const std::vector<FixtureItem> items = Items(4);
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items, 2),
+                        FixtureMarketplace::ShopPages(items, 2));
+    for (int page = 1; page <= kMaxEmptyPagesInRow; ++page)
+        Marketplace.SetFault(true, page, FixtureMarketplace::TFault::ServerError);
+    Run();
+
+    EXPECT_EQ(StatusText(), "无法读取销量排序的宝贝列表（服务器返回错误 500），"
+                            "未做比较，请检查网络后重试。");
+    EXPECT_EQ(Form->Grid1().RowCount(), 6); // the default listing is still shown
+    for (const TStringGrid* grid : {&Form->Grid2(), &Form->Grid3()}) {
+        ASSERT_EQ(grid->RowCount(), 2);
+        for (int c = 0; c < grid->ColumnCount(); ++c)
+            EXPECT_EQ(grid->Cell(c, 1), "") << "column " << c;
+    }
+}
+
 TEST_F(FailedRunTest, FailedPageStaysInViewWhileTheRunGoesOn) {
     Marketplace.SetShop(FixtureMarketplace::ShopPages(Items(6), 2),
                         FixtureMarketplace::ShopPages(Items(6), 2));
