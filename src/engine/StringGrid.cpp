@@ -107,17 +107,22 @@ void TStringGrid::ReorderRows(std::int32_t firstRow, std::span<const std::int32_
             throw std::invalid_argument("the new row order is not a permutation");
         seen[static_cast<std::size_t>(source)] = true;
     }
-    TUpdateScope update(*this);
+    const std::int32_t fromColumn = std::max(firstColumn, 0);
     std::vector<std::string> moved(sourceRows.size());
     const auto base = static_cast<std::size_t>(firstRow);
-    for (std::size_t c = static_cast<std::size_t>(std::max(firstColumn, 0)); c < Columns.size();
-         ++c) {
+    for (auto c = static_cast<std::size_t>(fromColumn); c < Columns.size(); ++c) {
         std::vector<std::string>& column = Columns[c];
         for (std::size_t p = 0; p < moved.size(); ++p)
             moved[p] = std::move(column[base + static_cast<std::size_t>(sourceRows[p])]);
         for (std::size_t p = 0; p < moved.size(); ++p)
             column[base + p] = std::move(moved[p]);
     }
+    // Cells only: a reset would make views forget their place and widths.
+    const std::int32_t lastRow = firstRow + static_cast<std::int32_t>(count) - 1;
+    if (count > 0 && fromColumn < ColumnCount() && !Quiet())
+        Notify([&](TStringGridObserver& o) {
+            o.CellsChanged(fromColumn, firstRow, ColumnCount() - 1, lastRow);
+        });
 }
 
 void TStringGrid::BeginUpdate() {

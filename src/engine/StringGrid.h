@@ -47,7 +47,7 @@ public:
     // Rows firstRow, firstRow + 1, ... take the cells that rows
     // firstRow + sourceRows[0], firstRow + sourceRows[1], ... held, in the
     // columns from firstColumn up; sourceRows must be a permutation. One
-    // reset notice, however many rows move.
+    // CellsChanged notice, however many rows move.
     void ReorderRows(std::int32_t firstRow, std::span<const std::int32_t> sourceRows,
                      std::int32_t firstColumn);
 

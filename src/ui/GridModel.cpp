@@ -54,6 +54,24 @@ void TGridModel::CellChanged(std::int32_t column, std::int32_t row) {
         emit dataChanged(index(row - 1, column - 1), index(row - 1, column - 1), {Qt::DisplayRole});
 }
 
+void TGridModel::CellsChanged(std::int32_t firstColumn, std::int32_t firstRow,
+                              std::int32_t lastColumn, std::int32_t lastRow) {
+    // Grid cells (c, r) are model cells (c - 1, r - 1); rows not yet
+    // announced are read when they are.
+    lastRow = std::min(lastRow, ShownRows);
+    if (firstRow == 0 && firstColumn <= lastColumn && lastColumn > 0)
+        emit headerDataChanged(Qt::Horizontal, std::max(firstColumn, 1) - 1, lastColumn - 1);
+    firstRow = std::max(firstRow, 1);
+    if (firstRow > lastRow)
+        return;
+    if (firstColumn == 0)
+        emit headerDataChanged(Qt::Vertical, firstRow - 1, lastRow - 1);
+    firstColumn = std::max(firstColumn, 1);
+    if (firstColumn <= lastColumn)
+        emit dataChanged(index(firstRow - 1, firstColumn - 1), index(lastRow - 1, lastColumn - 1),
+                         {Qt::DisplayRole});
+}
+
 void TGridModel::RowCountAboutToChange(std::int32_t, std::int32_t newCount) {
     // Rows not yet announced leave silently; shown ones are removed at once.
     if (newCount - 1 < ShownRows) {

@@ -16,6 +16,8 @@ namespace korvane {
 // kRowNoticeInterval: a view lays out and repaints itself on every row
 // notice, which made each appended row cost milliseconds. Everything else
 // (cells of rows shown, removals, resets, columns) is passed on at once.
+// Rows moved by a sort are changed cells, not a reset, so the views keep
+// their scroll position, selection and the widths the user dragged.
 class TGridModel final : public QAbstractTableModel, private TStringGridObserver {
     Q_OBJECT
 public:
@@ -38,6 +40,8 @@ signals:
 
 private:
     void CellChanged(std::int32_t column, std::int32_t row) override;
+    void CellsChanged(std::int32_t firstColumn, std::int32_t firstRow, std::int32_t lastColumn,
+                      std::int32_t lastRow) override;
     void RowCountAboutToChange(std::int32_t oldCount, std::int32_t newCount) override;
     void RowCountChanged(std::int32_t oldCount, std::int32_t newCount) override;
     void ColumnCountAboutToChange(std::int32_t oldCount, std::int32_t newCount) override;

@@ -68,10 +68,16 @@ TGridView::TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent
     top->setStretchLastSection(false);
     // Presses on the header row sort; they never move the selection.
     top->setSectionsClickable(true);
-    disconnect(top, &QHeaderView::sectionPressed, this, &QTableView::selectColumn);
-    disconnect(top, SIGNAL(sectionEntered(int)), this, SLOT(_q_selectColumn(int)));
+    // The table's own connections (column selection, fitting a column on a
+    // border double click) go by signal name: drop every one of them.
+    disconnect(top, &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(top, &QHeaderView::sectionEntered, this, nullptr);
+    disconnect(top, &QHeaderView::sectionHandleDoubleClicked, this, nullptr);
     connect(top, &QHeaderView::sectionPressed, this,
             [this](int logical) { emit HeaderPressed(logical + 1); });
+    // Only dragging changes a width; a double click on a border is a double
+    // click in the table like any other.
+    connect(top, &QHeaderView::sectionHandleDoubleClicked, this, [this] { emit DoubleClicked(); });
     connect(top, &QHeaderView::sectionDoubleClicked, this, [this](int logical) {
         // The second press of a double click: the double click acts first.
         emit DoubleClicked();
@@ -96,11 +102,21 @@ TGridView::TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent
 }
 
 void TGridView::ApplyColumnWidths() {
+    // Only the widths the program changed since the last call: a reset (a
+    // clear, a new analysis) must not undo what the user dragged.
     const TStringGrid& grid = Grid();
-    verticalHeader()->setFixedWidth(grid.ColumnWidth(0));
-    verticalHeader()->setVisible(grid.ColumnWidth(0) > 0);
-    for (int c = 1; c < grid.ColumnCount(); ++c) {
+    AppliedWidths.resize(static_cast<std::size_t>(grid.ColumnCount()), -1);
+    for (int c = 0; c < grid.ColumnCount(); ++c) {
         const int width = grid.ColumnWidth(c);
+        int& applied = AppliedWidths[static_cast<std::size_t>(c)];
+        if (applied == width)
+            continue;
+        applied = width;
+        if (c == 0) {
+            verticalHeader()->setFixedWidth(width);
+            verticalHeader()->setVisible(width > 0);
+            continue;
+        }
         setColumnHidden(c - 1, width == 0);
         if (width > 0)
             horizontalHeader()->resizeSection(c - 1, width);

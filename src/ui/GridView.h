@@ -5,6 +5,7 @@
 #include <QTableView>
 
 #include <functional>
+#include <vector>
 
 class QScrollBar;
 
@@ -38,7 +39,7 @@ public:
     const TDrawCellHook& DrawCellHook() const { return Hook; }
 
 signals:
-    // A double click anywhere in the table, headers included.
+    // A double click anywhere in the table, headers and their borders included.
     void DoubleClicked();
     // A left press on the header row, not on a column border.
     void HeaderPressed(int gridColumn);
@@ -57,6 +58,9 @@ private:
     TDrawCellHook Hook;
     QScrollBar* HorizontalBar = nullptr;
     QScrollBar* VerticalBar = nullptr;
+    // The grid's widths as last put on screen; -1 where none was yet. A
+    // width the user dragged stays until the program changes that column's.
+    std::vector<int> AppliedWidths;
     QRect SavedSelection; // in model coordinates
     int SavedCurrentRow = 0;
     int SavedCurrentColumn = 0;

@@ -20,6 +20,10 @@ public:
     std::vector<std::string> Lines;
 
     void CellChanged(std::int32_t c, std::int32_t r) override { Add("cell", c, r); }
+    void CellsChanged(std::int32_t c0, std::int32_t r0, std::int32_t c1, std::int32_t r1) override {
+        Add("cells", c0, r0);
+        Lines.back() += " " + std::to_string(c1) + " " + std::to_string(r1);
+    }
     void RowCountAboutToChange(std::int32_t o, std::int32_t n) override { Add("rows?", o, n); }
     void RowCountChanged(std::int32_t o, std::int32_t n) override { Add("rows", o, n); }
     void ColumnCountAboutToChange(std::int32_t o, std::int32_t n) override { Add("cols?", o, n); }
@@ -124,9 +128,25 @@ TEST(StringGrid, BulkChangesSendOneReset) {
     EXPECT_EQ(grid.RowCount(), 52);
     EXPECT_EQ(grid.Cell(1, 50), "50");
 
-    log.Lines.clear();
-    grid.ReorderRows(1, std::vector<std::int32_t>{2, 0, 1}, 1);
-    EXPECT_THAT(log.Lines, ElementsAre("reset?", "reset"));
+    grid.RemoveObserver(&log);
+}
+
+TEST(StringGrid, ReorderedRowsAreOneBlockOfChangedCells) {
+    // A sort changes cells only: no reset, which would cost a view its
+    // scroll position and the widths the user dragged.
+    TStringGrid grid(4, 6);
+    NoticeLog log;
+    grid.AddObserver(&log);
+    const std::vector<std::int32_t> order{2, 0, 1};
+    grid.ReorderRows(1, order, 1);
+    grid.ReorderRows(2, order, 0);
+    grid.ReorderRows(3, order, 4); // no column moves
+    grid.ReorderRows(1, std::vector<std::int32_t>{}, 1);
+    {
+        TStringGrid::TUpdateScope update(grid);
+        grid.ReorderRows(1, order, 1);
+    }
+    EXPECT_THAT(log.Lines, ElementsAre("cells 1 1 3 3", "cells 0 2 3 4", "reset?", "reset"));
     grid.RemoveObserver(&log);
 }
 

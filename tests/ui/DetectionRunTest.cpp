@@ -18,6 +18,7 @@
 #include "SortChoice.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -26,6 +27,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -273,6 +275,72 @@ TEST_F(DetectionRunTest, SecondRunRightAfterTheFirst) {
     ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
     ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
     ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
+}
+
+TEST_F(DetectionRunTest, DraggedWidthsAndScrollPositionOutlastSortsAndRuns) {
+    // Enough rows that the ranking scrolls; every sort moves them.
+    std::vector<FixtureItem> items;
+    for (int i = 0; i < 80; ++i)
+        items.push_back(MakeItem(std::to_string(500 + i), "t" + std::to_string(i), "1.00",
+                                 std::to_string((i * 37) % 80 + 1)));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items));
+    Run();
+    Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
+    auto* view = Form->findChild<TGridView*>("sgData3");
+    QHeaderView* header = view->horizontalHeader();
+    auto* across = Form->findChild<QScrollBar*>("sgData3HSB");
+    auto* down = Form->findChild<QScrollBar*>("sgData3VSB");
+    QApplication::processEvents();
+
+    // The user drags the title column 180 pixels wider, scrolls both ways
+    // and picks a row on screen.
+    const int border = header->sectionViewportPosition(0) + header->sectionSize(0) - 1;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, {border, 10});
+    QTest::mouseMove(header->viewport(), {border + 180, 10});
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, {border + 180, 10});
+    QApplication::processEvents();
+    ASSERT_EQ(view->columnWidth(0), 680);
+    ASSERT_TRUE(across->isVisible());
+    across->setValue(1);
+    down->setValue(30);
+    QApplication::processEvents();
+    const int shifted = header->offset(); // the table scrolled sideways
+    const int firstRow = view->rowAt(0);
+    ASSERT_EQ(firstRow, 30);
+    ASSERT_GT(shifted, 0);
+    const QRect picked = view->visualRect(view->model()->index(35, 2));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, picked.center());
+    ASSERT_EQ(view->SelectionTopRow(), 36);
+
+    const auto expectKept = [&](const char* step, int row, int selected) {
+        SCOPED_TRACE(step);
+        QApplication::processEvents();
+        EXPECT_EQ(view->columnWidth(0), 680);
+        EXPECT_EQ(view->columnWidth(1), 60);
+        EXPECT_TRUE(view->isColumnHidden(ranking::kId - 1));
+        EXPECT_EQ(view->rowHeight(row), TStringGrid::kRowHeight);
+        EXPECT_EQ(header->offset(), shifted);
+        EXPECT_EQ(view->rowAt(0), row);
+        EXPECT_EQ(down->value(), view->verticalScrollBar()->value());
+        EXPECT_EQ(view->SelectionTopRow(), selected);
+    };
+    const std::string before = Form->Grid3().Cell(ranking::kId, 36);
+    const auto headerPoint = [header](int logical) {
+        return QPoint(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2,
+                      10);
+    };
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(ranking::kSales - 1));
+    EXPECT_NE(Form->Grid3().Cell(ranking::kId, 36), before); // sorted
+    expectKept("header press", firstRow, 36);
+
+    Form->findChild<QComboBox*>("cbSort")->setCurrentIndex(0);
+    Form->findChild<QPushButton*>("btnSort")->click();
+    expectKept("sort button", firstRow, 36);
+
+    // A new run empties the table and ends with its sort: the new ranking
+    // shows from its top, where the verdicts are, in the user's widths.
+    Run();
+    expectKept("run again", 0, 1);
 }
 
 TEST_F(DetectionRunTest, PressesDuringARunDoNothing) {

@@ -178,6 +178,31 @@ TEST_F(ResultTablesViewTest, HeaderPressesToggleTheSortAndTheGatesHold) {
     EXPECT_EQ(Column(2), (std::vector<std::string>{"5", "7", "12", ""}));
 }
 
+TEST_F(ResultTablesViewTest, BorderDoubleClickFitsNoColumn) {
+    ShowTab(2);
+    // Texts far narrower and far wider than their columns, so fitting any
+    // column to its contents would show.
+    FillRanking({{"a", "5", "123456789012345.00", "1", "1", "0", "", "1001"},
+                 {"b", "3", "7", "2", "2", "0", Gbk("重要宝贝权值正常重要宝贝权值正常"), "1002"}});
+    TGridView* view = View("sgData3");
+    QHeaderView* header = view->horizontalHeader();
+    const std::vector<std::string> sales = Column(2);
+    for (const int gridColumn : {ranking::kTitle, ranking::kPrice, ranking::kVerdict}) {
+        SCOPED_TRACE(gridColumn);
+        const int logical = gridColumn - 1;
+        const int width = view->columnWidth(logical);
+        const int border = header->sectionViewportPosition(logical) + width - 1;
+        const std::size_t opened = Desktop.Opened.size();
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, {border, 10});
+        QApplication::processEvents();
+        EXPECT_EQ(view->columnWidth(logical), width);
+        EXPECT_EQ(Column(2), sales); // a border press sorts nothing
+        // Still a double click in the table: the selected row's item opens.
+        ASSERT_EQ(Desktop.Opened.size(), opened + 1);
+        EXPECT_EQ(Desktop.Opened.back().Url, "http://item.taobao.com/item.htm?id=1001");
+    }
+}
+
 TEST_F(ResultTablesViewTest, SortButtonAppliesEachChoice) {
     ShowTab(2);
     // sales, price, rank, sales rank, difference
