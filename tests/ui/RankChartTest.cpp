@@ -129,7 +129,8 @@ TEST_F(RankChartTest, ButtonSwitchesTheTableAndTheChart) {
     EXPECT_TRUE(table->isVisible());
     EXPECT_FALSE(Chart()->isVisible());
     FillRanking(60); // more rows than fit: the table's scroll bar shows
-    EXPECT_TRUE(Find<QWidget>("sgData3VSB")->isVisible());
+    // It follows the view's layout, which comes after the rows.
+    EXPECT_TRUE(test::WaitUntil([this] { return Find<QWidget>("sgData3VSB")->isVisible(); }, 5000));
 
     ChartButton()->click();
     EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("表格"));
@@ -154,7 +155,7 @@ TEST_F(RankChartTest, ButtonSwitchesTheTableAndTheChart) {
     EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("图表"));
     EXPECT_TRUE(table->isVisible());
     EXPECT_FALSE(Chart()->isVisible());
-    EXPECT_TRUE(Find<QWidget>("sgData3VSB")->isVisible());
+    EXPECT_TRUE(test::WaitUntil([this] { return Find<QWidget>("sgData3VSB")->isVisible(); }, 5000));
 
     // Usable exactly when a run may start.
     SearchButton()->setEnabled(false);
