@@ -59,10 +59,17 @@ std::string LoopbackPeer::ReadUntilClose() {
 }
 
 void LoopbackPeer::Send(std::string_view bytes) {
+    // Bounded like the receives: a client that stops reading, or whose
+    // close the platform never reports to a sender (Wine), ends the step.
+    const auto deadline = std::chrono::steady_clock::now() + kMaxWait;
     while (!bytes.empty()) {
+        if (Server.Stopping() || std::chrono::steady_clock::now() >= deadline)
+            throw std::runtime_error("send did not finish");
+        if (Sockets::Poll(Socket, true, kStopPollMs) <= 0)
+            continue;
         const long n = Sockets::Send(Socket, bytes.data(), bytes.size());
         if (n <= 0) {
-            if (n == -1 && Sockets::Interrupted())
+            if (n == -1 && (Sockets::Interrupted() || Sockets::WouldBlock()))
                 continue;
             throw std::runtime_error("send failed");
         }
@@ -159,6 +166,8 @@ void LoopbackServer::Run() {
         if (socket == Sockets::kNone)
             continue;
         Sockets::SetNoDelay(socket);
+        // Every wait of a step is a bounded poll; no call may block beyond it.
+        Sockets::SetNonBlocking(socket);
         {
             std::lock_guard lock(Lock);
             Records.emplace_back();

@@ -31,6 +31,9 @@ public:
     static long Recv(Socket s, char* data, std::size_t size);
     // Whether the last call failed only because a signal interrupted it.
     static bool Interrupted();
+    // Whether the last call on a non-blocking socket failed only for want of room or data.
+    static bool WouldBlock();
+    static void SetNonBlocking(Socket s);
     static void SetNoDelay(Socket s);
     static void SetReuseAddress(Socket s);
     // A close that resets the connection instead of ending it.

@@ -6,6 +6,7 @@
 #include <linux/tcp.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -80,6 +81,15 @@ long PlatformSockets::Recv(Socket s, char* data, std::size_t size) {
 
 bool PlatformSockets::Interrupted() {
     return errno == EINTR;
+}
+
+bool PlatformSockets::WouldBlock() {
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+}
+
+void PlatformSockets::SetNonBlocking(Socket s) {
+    int on = 1;
+    ::ioctl(Fd(s), FIONBIO, &on);
 }
 
 void PlatformSockets::SetNoDelay(Socket s) {

@@ -103,6 +103,15 @@ bool PlatformSockets::Interrupted() {
     return ::WSAGetLastError() == WSAEINTR;
 }
 
+bool PlatformSockets::WouldBlock() {
+    return ::WSAGetLastError() == WSAEWOULDBLOCK;
+}
+
+void PlatformSockets::SetNonBlocking(Socket s) {
+    u_long on = 1;
+    ::ioctlsocket(Sock(s), FIONBIO, &on);
+}
+
 void PlatformSockets::SetNoDelay(Socket s) {
     const BOOL on = TRUE;
     ::setsockopt(Sock(s), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
