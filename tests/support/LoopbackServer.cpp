@@ -63,17 +63,16 @@ void LoopbackPeer::Send(std::string_view bytes) {
     // close the platform never reports to a sender (Wine), ends the step.
     const auto deadline = std::chrono::steady_clock::now() + kMaxWait;
     while (!bytes.empty()) {
+        const long n = Sockets::Send(Socket, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n == 0 || !(Sockets::Interrupted() || Sockets::WouldBlock()))
+            throw std::runtime_error("send failed");
         if (Server.Stopping() || std::chrono::steady_clock::now() >= deadline)
             throw std::runtime_error("send did not finish");
-        if (Sockets::Poll(Socket, true, kStopPollMs) <= 0)
-            continue;
-        const long n = Sockets::Send(Socket, bytes.data(), bytes.size());
-        if (n <= 0) {
-            if (n == -1 && (Sockets::Interrupted() || Sockets::WouldBlock()))
-                continue;
-            throw std::runtime_error("send failed");
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+        Sockets::Poll(Socket, true, kStopPollMs);
     }
 }
 
