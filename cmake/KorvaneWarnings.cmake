@@ -1,13 +1,26 @@
 # Warnings and sanitizers for every target of the project.
 add_library(korvane_options INTERFACE)
-target_compile_options(korvane_options INTERFACE -Wall -Wextra -Wpedantic)
+if(MSVC)
+  # The sources are UTF-8 and hold Chinese texts.
+  target_compile_options(korvane_options INTERFACE /W4 /utf-8 /permissive-)
+else()
+  target_compile_options(korvane_options INTERFACE -Wall -Wextra -Wpedantic)
+endif()
+if(WIN32)
+  # Windows 10 and later (WSAPoll, inet_ntop); no min/max macros from windows.h.
+  add_compile_definitions(_WIN32_WINNT=0x0A00 WIN32_LEAN_AND_MEAN NOMINMAX)
+endif()
 # GCC 12 reports -Wrestrict falsely inside libstdc++'s own string code once
 # -O3 inlines it ("x" + std::to_string(n), s = "/"; its bugs 105329 and 105651).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
   target_compile_options(korvane_options INTERFACE -Wno-restrict)
 endif()
 if(KORVANE_WERROR)
-  target_compile_options(korvane_options INTERFACE -Werror)
+  if(MSVC)
+    target_compile_options(korvane_options INTERFACE /WX)
+  else()
+    target_compile_options(korvane_options INTERFACE -Werror)
+  endif()
 endif()
 
 if(KORVANE_SANITIZER STREQUAL "address")

@@ -16,6 +16,10 @@ PACKAGES=(
   libbenchmark-dev
   libcurl4-openssl-dev # the benchmarks' peer for GetPage
   clang-format
+  # the Windows round of test.sh: the core cross-built, its tests under Wine
+  g++-mingw-w64-x86-64-posix
+  mingw-w64-tools
+  wine64
   # fuzzing (fuzz/run.sh): clang with libFuzzer, and readable reports
   clang
   libclang-rt-14-dev

@@ -12,12 +12,16 @@ std::size_t FindMarker(std::string_view text, std::string_view marker) {
         return 0;
     if (text.size() < marker.size()) // also keeps a null empty view away from memmem
         return std::string_view::npos;
+#ifdef __GLIBC__
     // glibc's memmem is far faster than a first-byte scan on markup, where
     // the markers' first bytes ('<', 'c') are everywhere.
     const void* hit = ::memmem(text.data(), text.size(), marker.data(), marker.size());
     if (hit == nullptr)
         return std::string_view::npos;
     return static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+#else
+    return text.find(marker); // Windows' C library has no memmem
+#endif
 }
 
 void CutAfter(std::string_view& working, std::string_view marker) {

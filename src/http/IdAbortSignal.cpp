@@ -2,30 +2,36 @@
 
 #include "IdException.h"
 
-#include <cstdint>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 namespace korvane::http {
 
 namespace {
 thread_local const TIdAbortSignal* CurrentSignal = nullptr;
 }
 
-TIdAbortSignal::TIdAbortSignal() : Event(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+// A socket pair rather than an event object: the waits are socket waits
+// (poll, WSAPoll), and a socket is what both platforms can wait on there.
+TIdAbortSignal::TIdAbortSignal() {
+    TIdSocket pair[2];
+    if (Stack.Stack().SocketPair(pair) == 0) {
+        Event = pair[0];
+        Trigger = pair[1];
+    }
+}
 
 TIdAbortSignal::~TIdAbortSignal() {
-    if (Event != -1)
-        ::close(Event);
+    if (Event != kIdInvalidSocket) {
+        Stack.Stack().CloseSocket(Event);
+        Stack.Stack().CloseSocket(Trigger);
+    }
 }
 
 void TIdAbortSignal::Raise() {
-    Flag.store(true, std::memory_order_release);
-    if (Event != -1) {
-        const std::uint64_t one = 1;
-        // A full counter already wakes every waiter; nothing to handle.
-        [[maybe_unused]] const auto written = ::write(Event, &one, sizeof one);
-    }
+    // The first raise writes the one byte; nobody reads it, so the event
+    // stays readable for every later wait.
+    if (Flag.exchange(true, std::memory_order_acq_rel) || Event == kIdInvalidSocket)
+        return;
+    const char one = 1;
+    [[maybe_unused]] const long sent = Stack.Stack().Send(Trigger, &one, 1);
 }
 
 TIdAbortScope::TIdAbortScope(std::shared_ptr<const TIdAbortSignal> signal)

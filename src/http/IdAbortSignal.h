@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IdStack.h"
+
 #include <atomic>
 #include <memory>
 
@@ -19,13 +21,16 @@ public:
     // Any thread, any number of times.
     void Raise();
     bool Raised() const { return Flag.load(std::memory_order_acquire); }
-    // Becomes readable once raised; -1 if the platform gave none (then only
-    // the flag, checked between waits, is watched).
-    int Handle() const { return Event; }
+    // A socket that becomes readable once raised; kIdInvalidSocket if the
+    // platform gave none (then only the flag, checked between waits, is watched).
+    TIdSocket Handle() const { return Event; }
 
 private:
+    TIdStack::TUser Stack;
     std::atomic<bool> Flag{false};
-    int Event = -1;
+    // A connected pair: Raise writes one byte into Trigger, Event turns readable.
+    TIdSocket Event = kIdInvalidSocket;
+    TIdSocket Trigger = kIdInvalidSocket;
 };
 
 // Installs a signal for the socket waits of the current thread.

@@ -3,12 +3,7 @@
 #include "IdAbortSignal.h"
 #include "IdException.h"
 
-#include <cerrno>
 #include <chrono>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
 
 namespace korvane::http {
 
@@ -34,11 +29,8 @@ void TIdIOHandlerSocket::Connect(const std::string& host, std::int32_t port, int
     // The lookup runs on this thread, so a bad name fails before any connect.
     Binding->PeerAddress = stack.LookUpAddress(host);
     Binding->PeerPort = port;
-    if (!UseNagle) {
-        const int on = 1;
-        stack.CheckCallResult(
-            stack.SetSockOpt(Binding->Handle, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on), {});
-    }
+    if (!UseNagle)
+        stack.CheckCallResult(stack.SetNoDelay(Binding->Handle), {});
     if (limit == 0 || limit == -1) {
         stack.CheckCallResult(Binding->Connect(), {});
         Binding->UpdateBindings();
@@ -51,15 +43,15 @@ void TIdIOHandlerSocket::ConnectWithLimit(int limit) {
     // Non-blocking for the connect only, so this thread can watch the limit
     // and the abort signal itself; reads and writes later block again.
     TIdStack& stack = Stack.Stack();
-    const int s = Binding->Handle;
+    const TIdSocket s = Binding->Handle;
     const auto failed = [](int code) {
         return EIdConnectException(TIdStack::SocketErrorText(code));
     };
     if (stack.SetBlocking(s, false) == -1)
         throw failed(TIdStack::LastError());
     int code = Binding->Connect() == -1 ? TIdStack::LastError() : 0;
-    if (code == Id_WSAEINPROGRESS) {
-        if (!WaitFor(POLLOUT, limit)) {
+    if (TIdStack::ConnectPending(code)) {
+        if (!WaitFor(true, limit)) {
             Close();
             throw EIdConnectTimeout();
         }
@@ -80,14 +72,15 @@ void TIdIOHandlerSocket::ConnectWithLimit(int limit) {
 bool TIdIOHandlerSocket::WaitReadable(int limit) {
     if (!Connected())
         throw EIdConnClosedGracefully();
-    return WaitFor(POLLIN, limit);
+    return WaitFor(false, limit);
 }
 
-bool TIdIOHandlerSocket::WaitFor(short events, int limit) {
-    // poll rather than select: no FD_SETSIZE ceiling on the descriptor. A
-    // raised abort signal ends the wait as if the connection were gone.
+bool TIdIOHandlerSocket::WaitFor(bool writable, int limit) {
+    // A raised abort signal ends the wait as if the connection were gone.
     const TIdAbortSignal* abort = TIdAbortScope::Current();
-    pollfd wait[2] = {{Binding->Handle, events, 0}, {abort ? abort->Handle() : -1, POLLIN, 0}};
+    const bool watchAbort = abort && abort->Handle() != kIdInvalidSocket;
+    TIdPollEntry wait[2] = {{Binding->Handle, writable, false},
+                            {watchAbort ? abort->Handle() : kIdInvalidSocket, false, false}};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
     for (;;) {
         int timeout = -1;
@@ -101,10 +94,10 @@ bool TIdIOHandlerSocket::WaitFor(short events, int limit) {
             Close();
             throw EIdClosedSocket();
         }
-        const int ready = ::poll(wait, abort ? 2 : 1, timeout);
-        if (ready == -1 && errno == EINTR)
+        const int ready = Stack.Stack().Poll(wait, watchAbort ? 2 : 1, timeout);
+        if (ready == -1 && TIdStack::LastError() == Id_WSAEINTR)
             continue; // a signal is no time-out
-        if (ready > 0 && wait[1].revents != 0)
+        if (ready > 0 && wait[1].Ready)
             continue; // the abort: handled at the top
         if (ready == 0 && timeout > 0)
             continue; // woken early: the deadline decides
@@ -115,7 +108,7 @@ bool TIdIOHandlerSocket::WaitFor(short events, int limit) {
 long TIdIOHandlerSocket::Recv(void* buffer, std::size_t length, bool mayWait) {
     if (!Connected())
         throw EIdClosedSocket();
-    return Stack.Stack().Recv(Binding->Handle, buffer, length, mayWait ? 0 : MSG_DONTWAIT);
+    return Stack.Stack().Recv(Binding->Handle, buffer, length, mayWait);
 }
 
 long TIdIOHandlerSocket::Send(const void* buffer, std::size_t length) {

@@ -44,9 +44,9 @@ public:
 
 private:
     void ConnectWithLimit(int limit);
-    // Waits for events on the socket; false when limit ms passed first.
-    // A raised abort signal closes the endpoint: EIdClosedSocket.
-    bool WaitFor(short events, int limit);
+    // Waits until the socket is readable (or writable); false when limit ms
+    // passed first. A raised abort signal closes the endpoint: EIdClosedSocket.
+    bool WaitFor(bool writable, int limit);
 
     TIdStack::TUser Stack;
     std::unique_ptr<TIdSocketHandle> Binding;

@@ -2,10 +2,7 @@
 
 #include "IdException.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include "IdSocketApi.h"
 
 namespace korvane::http {
 
@@ -34,7 +31,7 @@ std::string AddressText(const sockaddr_in& addr) {
 
 void TIdSocketHandle::Reset() {
     CloseSocket();
-    Handle = -1;
+    Handle = kIdInvalidSocket;
     IsOpen = false;
     LocalAddress.clear();
     LocalPort = 0;
@@ -45,7 +42,7 @@ void TIdSocketHandle::Reset() {
 void TIdSocketHandle::AllocateSocket() {
     CloseSocket();
     Handle = StackRef().NewSocket();
-    if (Handle == -1)
+    if (Handle == kIdInvalidSocket)
         throw EIdInvalidSocket();
     IsOpen = true;
 }
@@ -82,9 +79,9 @@ void TIdSocketHandle::CloseSocket() {
     if (!IsOpen)
         return;
     IsOpen = false;
-    StackRef().Shutdown(Handle, SHUT_WR);
+    StackRef().ShutdownSending(Handle);
     StackRef().CloseSocket(Handle);
-    Handle = -1;
+    Handle = kIdInvalidSocket;
 }
 
 } // namespace korvane::http

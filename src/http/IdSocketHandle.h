@@ -29,7 +29,7 @@ public:
     // Marks the handle not open, then shuts down sending and closes; results ignored.
     void CloseSocket();
 
-    int Handle = -1;
+    TIdSocket Handle = kIdInvalidSocket;
     bool IsOpen = false;
     std::string LocalAddress;
     std::int32_t LocalPort = 0;

@@ -3,16 +3,11 @@
 #include "IdException.h"
 #include "IdGlobal.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstdio>
+#include "IdSocketApi.h"
+
 #include <memory>
 #include <mutex>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <string>
 
 namespace korvane::http {
 
@@ -69,55 +64,16 @@ constexpr TErrorRow kErrorTexts[] = {
     {11001, "Host not found."},
 };
 
-struct TErrnoRow {
-    int Errno;
-    int Code;
-};
-
-// POSIX errors onto the rows of the same meaning.
-constexpr TErrnoRow kErrnoMap[] = {
-    {EINTR, 10004},        {EBADF, 10009},           {EACCES, 10013},
-    {EPERM, 10013},        {EFAULT, 10014},          {EINVAL, 10022},
-    {EMFILE, 10024},       {ENFILE, 10024},          {EWOULDBLOCK, 10035},
-    {EINPROGRESS, 10036},  {EALREADY, 10037},        {ENOTSOCK, 10038},
-    {EDESTADDRREQ, 10039}, {EMSGSIZE, 10040},        {EPROTOTYPE, 10041},
-    {ENOPROTOOPT, 10042},  {EPROTONOSUPPORT, 10043}, {ESOCKTNOSUPPORT, 10044},
-    {EOPNOTSUPP, 10045},   {EPFNOSUPPORT, 10046},    {EAFNOSUPPORT, 10047},
-    {EADDRINUSE, 10048},   {EADDRNOTAVAIL, 10049},   {ENETDOWN, 10050},
-    {ENETUNREACH, 10051},  {ENETRESET, 10052},       {ECONNABORTED, 10053},
-    {ECONNRESET, 10054},   {ENOBUFS, 10055},         {ENOMEM, 10055},
-    {EISCONN, 10056},      {ENOTCONN, 10057},        {ESHUTDOWN, 10058},
-    {EPIPE, 10058},        {ETOOMANYREFS, 10059},    {ETIMEDOUT, 10060},
-    {ECONNREFUSED, 10061}, {ELOOP, 10062},           {ENAMETOOLONG, 10063},
-    {EHOSTDOWN, 10064},    {EHOSTUNREACH, 10065},    {ENOTEMPTY, 10066},
-};
-
-int TranslateLookupError(int gaiError) {
-    switch (gaiError) {
-    case EAI_NONAME:
-#ifdef EAI_NODATA
-    case EAI_NODATA:
-#endif
-        return Id_WSAHOST_NOT_FOUND;
-    case EAI_AGAIN:
-        return Id_WSATRY_AGAIN;
-    case EAI_FAIL:
-        return Id_WSANO_RECOVERY;
-    case EAI_MEMORY:
-        return 10055;
-    case EAI_SYSTEM:
-        return TIdStack::TranslateError(errno);
-    default:
-        return Id_WSANO_DATA;
-    }
-}
-
 } // namespace
 
 TIdStack::TUser::TUser() {
     std::lock_guard lock(GStackLock);
-    if (GStackUsers++ == 0)
+    if (GStackUsers == 0) {
+        // A failed start leaves the count at 0: the next user tries again.
+        StartLibrary();
         GStack = new TIdStack();
+    }
+    ++GStackUsers;
     Instance = GStack;
 }
 
@@ -174,7 +130,7 @@ std::string TIdStack::LookUpAddress(const std::string& host) const {
     addrinfo* answer = nullptr;
     const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &answer);
     if (rc != 0 || answer == nullptr) {
-        const int code = rc != 0 ? TranslateLookupError(rc) : Id_WSAHOST_NOT_FOUND;
+        const int code = rc != 0 ? LookupErrorCode(rc) : Id_WSAHOST_NOT_FOUND;
         RaiseSocketError(code);
     }
     const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> guard(answer, freeaddrinfo);
@@ -202,74 +158,8 @@ std::string TIdStack::SocketErrorText(int code) {
     return "Socket Error # " + std::to_string(code) + "\r\n" + text;
 }
 
-int TIdStack::TranslateError(int posixErrno) {
-    for (const TErrnoRow& row : kErrnoMap)
-        if (row.Errno == posixErrno)
-            return row.Code;
-    return posixErrno; // no row: the message's second line stays empty
-}
-
-int TIdStack::LastError() {
-    return TranslateError(errno);
-}
-
 void TIdStack::RaiseSocketError(int code) {
     throw EIdSocketError(code, SocketErrorText(code));
-}
-
-int TIdStack::NewSocket() const {
-    return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-}
-
-int TIdStack::Bind(int s, const sockaddr_in& addr) const {
-    return ::bind(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-}
-
-int TIdStack::Connect(int s, const sockaddr_in& addr) const {
-    return ::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
-}
-
-long TIdStack::Recv(int s, void* buf, std::size_t len, int flags) const {
-    return ::recv(s, buf, len, flags);
-}
-
-long TIdStack::Send(int s, const void* buf, std::size_t len) const {
-    return ::send(s, buf, len, MSG_NOSIGNAL);
-}
-
-int TIdStack::Shutdown(int s, int how) const {
-    return ::shutdown(s, how);
-}
-
-int TIdStack::CloseSocket(int s) const {
-    return ::close(s);
-}
-
-int TIdStack::GetSockName(int s, sockaddr_in& addr) const {
-    socklen_t len = sizeof addr;
-    return ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-}
-
-int TIdStack::GetPeerName(int s, sockaddr_in& addr) const {
-    socklen_t len = sizeof addr;
-    return ::getpeername(s, reinterpret_cast<sockaddr*>(&addr), &len);
-}
-
-int TIdStack::SetSockOpt(int s, int level, int name, const void* value, unsigned len) const {
-    return ::setsockopt(s, level, name, value, len);
-}
-
-int TIdStack::SetBlocking(int s, bool blocking) const {
-    int nonBlocking = blocking ? 0 : 1;
-    return ::ioctl(s, FIONBIO, &nonBlocking);
-}
-
-int TIdStack::ConnectOutcome(int s) const {
-    int error = 0;
-    socklen_t len = sizeof error;
-    if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &len) == -1)
-        return LastError();
-    return error == 0 ? 0 : TranslateError(error);
 }
 
 } // namespace korvane::http

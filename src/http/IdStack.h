@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -33,9 +34,23 @@ inline constexpr int Id_WSATRY_AGAIN = 11002;
 inline constexpr int Id_WSANO_RECOVERY = 11003;
 inline constexpr int Id_WSANO_DATA = 11004;
 
-// The process-wide socket service: host lookup, thin forwarders to the POSIX
-// socket calls and the error texts. It keeps no per-call state; an instance
-// exists while any object of the connection family holds a TUser.
+// A socket: a descriptor on POSIX, a SOCKET on Windows, whose INVALID_SOCKET
+// reads as -1 here too.
+using TIdSocket = std::intptr_t;
+inline constexpr TIdSocket kIdInvalidSocket = -1;
+
+// One socket of a wait: what to wait for, and whether it came.
+struct TIdPollEntry {
+    TIdSocket Socket = kIdInvalidSocket;
+    bool Write = false; // writable (a connect's end) rather than readable
+    bool Ready = false;
+};
+
+// The process-wide socket service: host lookup, thin forwarders to the
+// platform's socket calls (POSIX or Winsock 2) and the error texts. It keeps
+// no per-call state; an instance exists while any object of the connection
+// family holds a TUser. The platform half lives in IdStackPosix.cpp and
+// IdStackWindows.cpp, one of which is built.
 class TIdStack {
 public:
     // Keeps the service alive for as long as the holder lives.
@@ -67,28 +82,43 @@ public:
     static std::string SocketErrorText(int code);
     // The calling thread's last socket error, in the client's numbering.
     static int LastError();
-    static int TranslateError(int posixErrno);
+    // A platform error code (errno, or a WSA code) in the client's numbering.
+    static int TranslateError(int platformCode);
     [[noreturn]] static void RaiseSocketError(int code);
 
     // Forwarders. Sockets are IPv4 TCP; sending never raises SIGPIPE.
-    int NewSocket() const;
-    int Bind(int s, const sockaddr_in& addr) const;
-    int Connect(int s, const sockaddr_in& addr) const;
-    long Recv(int s, void* buf, std::size_t len, int flags = 0) const;
-    long Send(int s, const void* buf, std::size_t len) const;
-    int Shutdown(int s, int how) const;
-    int CloseSocket(int s) const;
-    int GetSockName(int s, sockaddr_in& addr) const;
-    int GetPeerName(int s, sockaddr_in& addr) const;
-    int SetSockOpt(int s, int level, int name, const void* value, unsigned len) const;
+    TIdSocket NewSocket() const;
+    int Bind(TIdSocket s, const sockaddr_in& addr) const;
+    int Connect(TIdSocket s, const sockaddr_in& addr) const;
+    // A receive that may not wait fails with WSAEWOULDBLOCK when nothing is waiting.
+    long Recv(TIdSocket s, void* buf, std::size_t len, bool mayWait = true) const;
+    long Send(TIdSocket s, const void* buf, std::size_t len) const;
+    int ShutdownSending(TIdSocket s) const;
+    int CloseSocket(TIdSocket s) const;
+    int GetSockName(TIdSocket s, sockaddr_in& addr) const;
+    int GetPeerName(TIdSocket s, sockaddr_in& addr) const;
+    int SetNoDelay(TIdSocket s) const;
     // Switches a socket between blocking and non-blocking calls.
-    int SetBlocking(int s, bool blocking) const;
+    int SetBlocking(TIdSocket s, bool blocking) const;
     // The outcome of a non-blocking connect once the socket is writable: 0
     // when connected, else the error in the client's numbering.
-    int ConnectOutcome(int s) const;
+    int ConnectOutcome(TIdSocket s) const;
+    // Whether a connect's failure code means "still in progress".
+    static bool ConnectPending(int code);
+    // Waits up to timeout ms (-1: no limit) until an entry is ready: the
+    // count of ready entries, 0 on time-out, -1 with the error left.
+    int Poll(TIdPollEntry* entries, std::size_t count, int timeout) const;
+    // Two connected sockets, both non-blocking: what is sent on pair[1]
+    // becomes readable on pair[0]. -1 with the error left.
+    int SocketPair(TIdSocket pair[2]) const;
 
 private:
     TIdStack() = default;
+    // Starts the platform's socket library once per process (Winsock);
+    // EIdStackInitializationFailed when it cannot.
+    static void StartLibrary();
+    // A getaddrinfo failure in the client's numbering.
+    static int LookupErrorCode(int gaiError);
 };
 
 } // namespace korvane::http

@@ -10,7 +10,7 @@ using korvane::test::Gbk;
 namespace {
 
 // The GBK markers are written as escaped bytes; a wrong byte would silently
-// stop every match, so each is checked against iconv's conversion of the
+// stop every match, so each is checked against the GBK conversion of the
 // readable text.
 TEST(ListingMarkers, GbkBytesMatchTheChineseText) {
     EXPECT_EQ(markers::kRecentSales, Gbk("最近成交"));

@@ -1,5 +1,6 @@
 #include "IdCookieManager.h"
 #include "IdException.h"
+#include "IdHTTPHeaderInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,27 @@ TEST(ParseHttpDateTest, ReadsTheThreeFormsAndZones) {
         const auto seconds = ParseHttpDate(c.Text);
         ASSERT_TRUE(seconds.has_value()) << c.Text;
         EXPECT_EQ(*seconds, c.Seconds) << c.Text;
+    }
+}
+
+// Dates go out in the first form, in English whatever the platform, and read back.
+TEST(ParseHttpDateTest, RequestDatesAreWrittenInTheFirstForm) {
+    struct Case {
+        std::int64_t Seconds;
+        const char* Text;
+    } const cases[] = {
+        {kRfcExample, "Sun, 06 Nov 1994 08:49:37 GMT"},
+        {951782400, "Tue, 29 Feb 2000 00:00:00 GMT"},  // a leap day
+        {4102444799, "Thu, 31 Dec 2099 23:59:59 GMT"}, // past 2038
+    };
+    for (const Case& c : cases) {
+        TIdRequestHeaderInfo request;
+        request.LastModified = c.Seconds;
+        request.Date = c.Seconds;
+        request.WriteHeaderLines();
+        EXPECT_EQ(request.HeaderLines.HeaderValue("If-Modified-Since"), c.Text);
+        EXPECT_EQ(request.HeaderLines.HeaderValue("Date"), c.Text);
+        EXPECT_EQ(ParseHttpDate(c.Text), c.Seconds);
     }
 }
 

@@ -6,23 +6,20 @@
 #include "IdHTTP.h"
 #include "IdTCPClient.h"
 #include "LoopbackServer.h"
+#include "PlatformSockets.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
-#include <dirent.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace korvane::http;
 using korvane::test::FullBacklogListener;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
+using korvane::test::PlatformSockets;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -30,31 +27,18 @@ namespace {
 // A loopback port with nothing listening: bound, never listened on.
 class ClosedPort {
 public:
-    ClosedPort() {
-        Socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(Socket, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(Socket, reinterpret_cast<sockaddr*>(&addr), &len);
-        Number = ntohs(addr.sin_port);
+    ClosedPort() : Socket(PlatformSockets::NewTcp()) {
+        Number = PlatformSockets::BindLoopback(Socket);
     }
-    ~ClosedPort() { ::close(Socket); }
+    ~ClosedPort() { PlatformSockets::Close(Socket); }
     int Number = 0;
 
 private:
-    int Socket = -1;
+    PlatformSockets::Socket Socket;
 };
 
 int ThreadCount() {
-    int n = 0;
-    if (DIR* dir = ::opendir("/proc/self/task")) {
-        while (const dirent* entry = ::readdir(dir))
-            n += entry->d_name[0] != '.';
-        ::closedir(dir);
-    }
-    return n;
+    return PlatformSockets::ThreadCount();
 }
 
 // Samples the process's thread count for as long as it lives, so that a

@@ -1,11 +1,11 @@
 #include "IdStack.h"
 #include "IdException.h"
+#include "PlatformSockets.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-
 using namespace korvane::http;
+using korvane::test::PlatformSockets;
 
 namespace {
 
@@ -54,11 +54,11 @@ TEST(IdStackTest, ErrorTextsFollowTheTable) {
     EXPECT_EQ(TIdStack::SocketErrorText(10035), "Socket Error # 10035\r\nOperation would block. ");
     EXPECT_EQ(TIdStack::SocketErrorText(10066), "Socket Error # 10066\r\nDirectory not empty");
     EXPECT_EQ(TIdStack::SocketErrorText(12345), "Socket Error # 12345\r\n");
-    // Platform errors map by meaning.
-    EXPECT_EQ(TIdStack::TranslateError(ECONNREFUSED), Id_WSAECONNREFUSED);
-    EXPECT_EQ(TIdStack::TranslateError(ECONNRESET), Id_WSAECONNRESET);
-    EXPECT_EQ(TIdStack::TranslateError(ETIMEDOUT), Id_WSAETIMEDOUT);
-    EXPECT_EQ(TIdStack::TranslateError(EPIPE), Id_WSAESHUTDOWN);
+    // Platform errors map by meaning (on Winsock they are the numbers themselves).
+    EXPECT_EQ(TIdStack::TranslateError(PlatformSockets::kConnectionRefused), Id_WSAECONNREFUSED);
+    EXPECT_EQ(TIdStack::TranslateError(PlatformSockets::kConnectionReset), Id_WSAECONNRESET);
+    EXPECT_EQ(TIdStack::TranslateError(PlatformSockets::kTimedOut), Id_WSAETIMEDOUT);
+    EXPECT_EQ(TIdStack::TranslateError(PlatformSockets::kBrokenPipe), Id_WSAESHUTDOWN);
 }
 
 TEST(IdStackTest, ServiceLivesWhileAnyUserDoes) {
@@ -77,9 +77,9 @@ TEST(IdStackTest, ServiceLivesWhileAnyUserDoes) {
 TEST(IdStackTest, CheckCallResultToleratesListedCodesOnly) {
     const TIdStack::TUser user;
     EXPECT_FALSE(user.Stack().CheckCallResult(0, {}));
-    errno = ESHUTDOWN;
+    PlatformSockets::SetLastError(PlatformSockets::kShutdown);
     EXPECT_TRUE(user.Stack().CheckCallResult(-1, {Id_WSAESHUTDOWN, Id_WSAECONNABORTED}));
-    errno = ECONNRESET;
+    PlatformSockets::SetLastError(PlatformSockets::kConnectionReset);
     try {
         user.Stack().CheckCallResult(-1, {Id_WSAESHUTDOWN});
         FAIL();

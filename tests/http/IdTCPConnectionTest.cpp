@@ -2,13 +2,11 @@
 #include "IdException.h"
 #include "IdTCPClient.h"
 #include "LoopbackServer.h"
+#include "PlatformSockets.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <linux/tcp.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 using namespace korvane::http;
 using korvane::test::LoopbackPeer;
@@ -220,12 +218,9 @@ TEST_F(IdTCPConnectionTest, SendBatchLeavesInOneSend) {
         peer.WaitForClientClose();
     });
     Client.OpenConnection(0);
-    const int socket = Client.IOHandler()->SocketHandle()->Handle;
+    const auto socket = Client.IOHandler()->SocketHandle()->Handle;
     auto dataSegmentsOut = [socket] {
-        tcp_info info{};
-        socklen_t len = sizeof info;
-        getsockopt(socket, IPPROTO_TCP, TCP_INFO, &info, &len);
-        return info.tcpi_data_segs_out;
+        return korvane::test::PlatformSockets::DataSegmentsOut(socket);
     };
     const auto before = dataSegmentsOut();
     Client.OpenSendBatch(-1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlatformSockets.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -18,9 +20,9 @@ public:
     std::uint16_t Port() const { return ListenPort; }
 
 private:
-    int ListenSocket = -1;
+    PlatformSockets::Socket ListenSocket = PlatformSockets::kNone;
     std::uint16_t ListenPort = 0;
-    std::vector<int> Fillers; // connects that took up the queue
+    std::vector<PlatformSockets::Socket> Fillers; // connects that took up the queue
 };
 
 } // namespace korvane::test

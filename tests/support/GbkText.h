@@ -6,7 +6,7 @@
 namespace korvane::test {
 
 // Converts UTF-8 (as written in the test sources) to the GBK bytes the
-// marketplace sends, through iconv; throws when a character has no GBK form.
+// marketplace sends; throws when a character has no GBK form.
 std::string Gbk(std::string_view utf8);
 
 } // namespace korvane::test

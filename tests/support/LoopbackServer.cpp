@@ -1,15 +1,10 @@
 #include "LoopbackServer.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace korvane::test {
+
+using Sockets = PlatformSockets;
 
 namespace {
 
@@ -22,11 +17,10 @@ std::string LoopbackPeer::ReceiveSome(std::chrono::milliseconds limit, bool& clo
     closed = false;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!Server.Stopping() && std::chrono::steady_clock::now() < deadline) {
-        pollfd wait{Socket, POLLIN, 0};
-        if (::poll(&wait, 1, kStopPollMs) <= 0)
+        if (Sockets::Poll(Socket, false, kStopPollMs) <= 0)
             continue;
         char buffer[65536];
-        const ssize_t n = ::recv(Socket, buffer, sizeof buffer, 0);
+        const long n = Sockets::Recv(Socket, buffer, sizeof buffer);
         if (n <= 0) {
             closed = true;
             return {};
@@ -65,14 +59,20 @@ std::string LoopbackPeer::ReadUntilClose() {
 }
 
 void LoopbackPeer::Send(std::string_view bytes) {
+    // Bounded like the receives: a client that stops reading, or whose
+    // close the platform never reports to a sender (Wine), ends the step.
+    const auto deadline = std::chrono::steady_clock::now() + kMaxWait;
     while (!bytes.empty()) {
-        const ssize_t n = ::send(Socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n <= 0) {
-            if (n == -1 && errno == EINTR)
-                continue;
-            throw std::runtime_error("send failed");
+        const long n = Sockets::Send(Socket, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            continue;
         }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
+        if (n == 0 || !(Sockets::Interrupted() || Sockets::WouldBlock()))
+            throw std::runtime_error("send failed");
+        if (Server.Stopping() || std::chrono::steady_clock::now() >= deadline)
+            throw std::runtime_error("send did not finish");
+        Sockets::Poll(Socket, true, kStopPollMs);
     }
 }
 
@@ -92,18 +92,17 @@ void LoopbackPeer::Pause(std::chrono::milliseconds pause) {
 }
 
 void LoopbackPeer::Close() {
-    if (Socket != -1) {
-        ::close(Socket);
-        Socket = -1;
+    if (Socket != Sockets::kNone) {
+        Sockets::Close(Socket);
+        Socket = Sockets::kNone;
     }
 }
 
 void LoopbackPeer::Reset() {
-    if (Socket != -1) {
-        const linger hard{1, 0};
-        ::setsockopt(Socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-        ::close(Socket);
-        Socket = -1;
+    if (Socket != Sockets::kNone) {
+        Sockets::SetAbortiveClose(Socket);
+        Sockets::Close(Socket);
+        Socket = Sockets::kNone;
     }
 }
 
@@ -124,19 +123,11 @@ void LoopbackServer::Start(std::vector<Step> steps, bool repeatLast) {
         Steps = std::move(steps);
         RepeatLast = repeatLast;
     }
-    ListenSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    ::setsockopt(ListenSocket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    if (::bind(ListenSocket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(ListenSocket, 64) != 0)
+    ListenSocket = Sockets::NewTcp();
+    Sockets::SetReuseAddress(ListenSocket);
+    ListenPort = Sockets::BindLoopback(ListenSocket, 64);
+    if (ListenPort == 0)
         throw std::runtime_error("loopback server cannot listen");
-    socklen_t len = sizeof addr;
-    ::getsockname(ListenSocket, reinterpret_cast<sockaddr*>(&addr), &len);
-    ListenPort = ntohs(addr.sin_port);
     Thread = std::thread([this] { Run(); });
 }
 
@@ -156,8 +147,8 @@ void LoopbackServer::Stop() {
         return;
     StopFlag.store(true);
     Thread.join();
-    ::close(ListenSocket);
-    ListenSocket = -1;
+    Sockets::Close(ListenSocket);
+    ListenSocket = Sockets::kNone;
 }
 
 std::string LoopbackServer::Url(std::string_view path) const {
@@ -166,16 +157,16 @@ std::string LoopbackServer::Url(std::string_view path) const {
 
 void LoopbackServer::Run() {
     for (std::size_t index = 0; !StopFlag.load(); ++index) {
-        pollfd wait{ListenSocket, POLLIN, 0};
-        while (!StopFlag.load() && ::poll(&wait, 1, kStopPollMs) <= 0) {
+        while (!StopFlag.load() && Sockets::Poll(ListenSocket, false, kStopPollMs) <= 0) {
         }
         if (StopFlag.load())
             return;
-        const int socket = ::accept4(ListenSocket, nullptr, nullptr, SOCK_CLOEXEC);
-        if (socket == -1)
+        const Sockets::Socket socket = Sockets::Accept(ListenSocket);
+        if (socket == Sockets::kNone)
             continue;
-        const int on = 1;
-        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        Sockets::SetNoDelay(socket);
+        // Every wait of a step is a bounded poll; no call may block beyond it.
+        Sockets::SetNonBlocking(socket);
         {
             std::lock_guard lock(Lock);
             Records.emplace_back();

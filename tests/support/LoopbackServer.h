@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlatformSockets.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -37,13 +39,13 @@ public:
 
 private:
     friend class LoopbackServer;
-    LoopbackPeer(LoopbackServer& server, int socket, std::size_t index)
+    LoopbackPeer(LoopbackServer& server, PlatformSockets::Socket socket, std::size_t index)
         : Server(server), Socket(socket), Index(index) {}
     // One receive of what is waiting (up to limit); empty on close or time-out.
     std::string ReceiveSome(std::chrono::milliseconds limit, bool& closed);
 
     LoopbackServer& Server;
-    int Socket;
+    PlatformSockets::Socket Socket;
     std::size_t Index;
     std::string Pending; // received past the last request head
 };
@@ -87,7 +89,7 @@ private:
 
     std::vector<Step> Steps;
     bool RepeatLast = false;
-    int ListenSocket = -1;
+    PlatformSockets::Socket ListenSocket = PlatformSockets::kNone;
     std::uint16_t ListenPort = 0;
     std::thread Thread;
     std::atomic<bool> StopFlag{false};

@@ -1,0 +1,35 @@
+# The cross-built test programs run under Wine (CMAKE_CROSSCOMPILING_EMULATOR),
+# one ctest entry per program, leaving out the tests in tests/wine-skips.txt.
+# Wine keeps its state in a prefix inside the build tree, made once by the
+# fixture "WinePrefix" before any program runs.
+set(KORVANE_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+# No display, no Mono or Gecko installers: the programs are console programs.
+set(KORVANE_WINE_ENV "WINEPREFIX=${KORVANE_WINE_PREFIX}" "WINEDEBUG=-all"
+    "WINEDLLOVERRIDES=mscoree=;mshtml=" "DISPLAY=")
+
+add_test(NAME WinePrefix COMMAND ${KORVANE_WINE} wineboot --init)
+set_tests_properties(WinePrefix PROPERTIES FIXTURES_SETUP wine ENVIRONMENT "${KORVANE_WINE_ENV}")
+
+# "Suite.Test -- reason" per line; "#" starts a comment.
+file(STRINGS ${PROJECT_SOURCE_DIR}/tests/wine-skips.txt _korvane_skip_lines)
+set(KORVANE_WINE_SKIPS "")
+foreach(line IN LISTS _korvane_skip_lines)
+  if(line MATCHES "^([A-Za-z0-9_./*]+) -- .+")
+    list(APPEND KORVANE_WINE_SKIPS ${CMAKE_MATCH_1})
+  elseif(NOT line MATCHES "^(#.*)?$")
+    message(FATAL_ERROR "tests/wine-skips.txt: not \"Suite.Test -- reason\": ${line}")
+  endif()
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${PROJECT_SOURCE_DIR}/tests/wine-skips.txt)
+list(JOIN KORVANE_WINE_SKIPS ":" _korvane_skip_filter)
+
+function(korvane_add_emulated_test name)
+  set(filter)
+  if(_korvane_skip_filter)
+    set(filter "--gtest_filter=-${_korvane_skip_filter}")
+  endif()
+  add_test(NAME ${name} COMMAND ${name} ${filter})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900
+                       ENVIRONMENT "${KORVANE_WINE_ENV}")
+endfunction()
