@@ -89,6 +89,7 @@ void TRankChart::RemoveAll() {
 }
 
 void TRankChart::Clear() {
+    DrawPending = false;
     RemoveAll();
     chart()->setTitle({});
     chart()->legend()->hide();
@@ -111,6 +112,21 @@ QValueAxis* TRankChart::MakeAxis(const QString& title, qreal last) const {
 
 void TRankChart::Draw(const QString& nick) {
     Clear();
+    PendingNick = nick;
+    DrawPending = true;
+    if (isVisible())
+        DrawNow();
+}
+
+void TRankChart::showEvent(QShowEvent* event) {
+    if (DrawPending)
+        DrawNow();
+    QChartView::showEvent(event);
+}
+
+void TRankChart::DrawNow() {
+    DrawPending = false;
+    const QString& nick = PendingNick;
     QList<QPointF> warned, others;
     int last = 1;
     for (int r = 1; r < Ranking.RowCount(); ++r) {

@@ -34,7 +34,9 @@ public:
     TRankChart(const TStringGrid& ranking, const TStringGrid& demoted, QWidget* parent);
 
     // After a run: the ranked rows of the ranking table, the demoted rows of
-    // the other, and the nick the run read.
+    // the other, and the nick the run read. Drawn when next on screen: the
+    // points of a large shop take a long while, which a run should not wait
+    // for while the chart is hidden.
     void Draw(const QString& nick);
     // While a run refills the tables: nothing at all.
     void Clear();
@@ -51,8 +53,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void DrawNow();
     void RemoveAll();
     QValueAxis* MakeAxis(const QString& title, qreal last) const;
     int RowOf(int salesRank, int rank) const;
@@ -63,6 +67,9 @@ private:
     QScatterSeries* RedPoints = nullptr;
     QScatterSeries* OtherPoints = nullptr;
     QLabel* NothingRanked;
+    // What Draw was given while the chart was not on screen.
+    bool DrawPending = false;
+    QString PendingNick;
 };
 
 } // namespace korvane

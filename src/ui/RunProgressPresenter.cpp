@@ -90,9 +90,13 @@ TRunProgressPresenter::TRunProgressPresenter(QLabel* panel)
     Bar->hide();
     PlaceBar();
     Panel->installEventFilter(this);
+    ShowTimer.setSingleShot(true);
+    connect(&ShowTimer, &QTimer::timeout, this, &TRunProgressPresenter::ShowLatest);
 }
 
 void TRunProgressPresenter::RunStarted() {
+    ShowTimer.stop();
+    SinceShown.invalidate();
     Panel->clear();
     FailedPages = 0;
     Bar->setRange(0, 0); // busy: the sales pass does not know its length
@@ -100,6 +104,21 @@ void TRunProgressPresenter::RunStarted() {
 }
 
 void TRunProgressPresenter::PageStarted(const TRunProgress& progress) {
+    Latest = progress;
+    if (ShowTimer.isActive())
+        return;
+    // After a quiet spell the page shows at once; a stream of pages shows in
+    // steps of the interval.
+    const qint64 since = SinceShown.isValid() ? SinceShown.elapsed() : kShowInterval;
+    if (since >= kShowInterval)
+        ShowLatest();
+    else
+        ShowTimer.start(static_cast<int>(kShowInterval - since));
+}
+
+void TRunProgressPresenter::ShowLatest() {
+    SinceShown.start();
+    const TRunProgress& progress = Latest;
     if (progress.Pass != FailurePass)
         FailedPages = 0;
     // The next page starts at once, so the last failure stays in view.
@@ -129,10 +148,14 @@ void TRunProgressPresenter::PageFailed(TPass pass, const TFetchFailure& failure)
     FailurePass = pass;
     ++FailedPages;
     LastFailure = failure;
+    // Shown at once, and left in view for an interval before the next page.
+    ShowTimer.stop();
+    SinceShown.start();
     Panel->setText(FailedPageText(pass, failure));
 }
 
 void TRunProgressPresenter::RunEnded(const TRunReport& report) {
+    ShowTimer.stop(); // a page not shown yet is no news any more
     Bar->hide();
     Panel->setText(EndText(report));
 }

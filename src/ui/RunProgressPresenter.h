@@ -2,8 +2,10 @@
 
 #include "ThreadUnit.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QLabel;
 class QProgressBar;
@@ -15,12 +17,17 @@ namespace korvane {
 // that could not be read as it happens; at the end, what the run leaves to
 // know (a stop, pages that failed, a pass cut short at a bound, a nick with
 // no items).
+//
+// The page line and the bar change at most once per kShowInterval, showing
+// the latest page: a repaint of the status bar per page cost more than
+// fetching the page over a fast network.
 class TRunProgressPresenter : public QObject {
     Q_OBJECT
 public:
     static constexpr int kBarWidth = 150;
     static constexpr int kBarHeight = 15;
-    static constexpr int kBarMargin = 3; // from the panel's right edge
+    static constexpr int kBarMargin = 3;     // from the panel's right edge
+    static constexpr int kShowInterval = 40; // milliseconds
 
     // The bar becomes a child of panel and follows its size.
     explicit TRunProgressPresenter(QLabel* panel);
@@ -47,6 +54,11 @@ private:
     QLabel* Panel;
     QProgressBar* Bar;
     // Pages of the current pass that failed so far, and the last of them.
+    void ShowLatest();
+
+    TRunProgress Latest; // the page to show next, while ShowTimer runs
+    QTimer ShowTimer;
+    QElapsedTimer SinceShown;
     TPass FailurePass = TPass::Sales;
     int FailedPages = 0;
     TFetchFailure LastFailure;

@@ -205,6 +205,35 @@ TEST_F(RankChartTest, WorkedExampleGivesOnePointPerRankedItem) {
         EXPECT_EQ(p.x(), p.y());
 }
 
+TEST_F(RankChartTest, HiddenChartIsDrawnWhenShownFromTheTablesOfTheLastRun) {
+    auto* tabs = Find<QTabWidget>("MainPage");
+    tabs->setCurrentIndex(0);
+    RunWorkedExample();
+    // Nothing drawn while nobody looks; the table sorted meanwhile.
+    EXPECT_TRUE(Chart()->chart()->series().isEmpty());
+    Find<QComboBox>("cbSort")->setCurrentIndex(0);
+    Find<QPushButton>("btnSort")->click();
+    // A second run before the chart was ever shown: only its results count.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({W, X}),
+                        FixtureMarketplace::ShopPages({X, W}));
+    Run("second");
+    EXPECT_TRUE(Chart()->chart()->series().isEmpty());
+
+    tabs->setCurrentIndex(2);
+    ShowChart();
+    const auto points = Points();
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_TRUE(points.contains({2, 1})); // X: sales rank 2, first by default
+    EXPECT_TRUE(points.contains({1, 2})); // W
+    EXPECT_EQ(Chart()->chart()->title(), QString::fromUtf8("second：参与排名宝贝2个，降权宝贝0个"));
+
+    // Drawn once: leaving the tab and coming back keeps the same chart.
+    QAbstractSeries* first = Chart()->chart()->series().value(0);
+    tabs->setCurrentIndex(0);
+    tabs->setCurrentIndex(2);
+    EXPECT_EQ(Chart()->chart()->series().value(0), first);
+}
+
 TEST_F(RankChartTest, HoverNamesTheItemEvenAfterTheTableIsSorted) {
     RunWorkedExample();
     ShowChart();

@@ -1,8 +1,11 @@
 #include "RunProgressPresenter.h"
 
 #include "GbkText.h"
+#include "QtWait.h"
 
 #include <QLabel>
+#include <QProgressBar>
+#include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
@@ -149,8 +152,37 @@ TEST(RunProgressPresenterTest, FailedPageShowsAsItHappensAndStaysInViewDuringIts
     };
     for (const Step& step : steps) {
         step.event();
-        EXPECT_EQ(panel.text().toStdString(), step.text);
+        // Page lines may wait out the interval since the last line shown.
+        EXPECT_TRUE(test::WaitUntil([&] { return panel.text().toStdString() == step.text; }, 2000))
+            << panel.text().toStdString() << " instead of " << step.text;
     }
+}
+
+TEST(RunProgressPresenterTest, PagesInQuickSuccessionShowTheLatest) {
+    QLabel panel;
+    TRunProgressPresenter presenter(&panel);
+    auto* bar = panel.findChild<QProgressBar*>("pbRun");
+    const auto text = [](const TRunProgress& p) { return TRunProgressPresenter::ProgressText(p); };
+    const TRunProgress first{TPass::Sales, 1, 0, 0}, second{TPass::Default, 1, 0, 3},
+        third{TPass::Default, 3, 84, 3};
+    presenter.RunStarted();
+    presenter.PageStarted(first);
+    EXPECT_EQ(panel.text(), text(first)); // after a quiet spell: at once
+
+    presenter.PageStarted(second);
+    presenter.PageStarted(third);
+    EXPECT_EQ(panel.text(), text(first));
+    ASSERT_TRUE(test::WaitUntil([&] { return panel.text() == text(third); }, 2000));
+    EXPECT_EQ(bar->maximum(), 3);
+    EXPECT_EQ(bar->value(), 2);
+
+    // A page still waiting when the run ends is not shown over the end text.
+    presenter.PageStarted(first);
+    presenter.RunEnded({{TPassEnd::Stopped, 2}, {TPassEnd::Stopped, 0}});
+    const QString end = QString::fromUtf8("已停止：销量排序只读到第2页，未做比较。");
+    EXPECT_EQ(panel.text(), end);
+    QTest::qWait(3 * TRunProgressPresenter::kShowInterval);
+    EXPECT_EQ(panel.text(), end);
 }
 
 } // namespace
