@@ -26,7 +26,7 @@ template <typename E, typename... Args> std::exception_ptr Raised(Args&&... args
 TEST(FetchFailureTest, ErrorsOfTheClientComeDownToAKindTheSellerCanBeTold) {
     using K = TFetchFailureKind;
     const Case cases[] = {
-        // A refused connect through the connect thread carries its code only in its text.
+        // A refused time-limited connect carries its code only in its text.
         {Raised<EIdConnectException>("Socket Error # 10061\r\nConnection refused."),
          "EIdConnectException", "Socket Error # 10061\r\nConnection refused.", K::ConnectionRefused,
          0},

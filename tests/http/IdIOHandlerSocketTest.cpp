@@ -94,7 +94,7 @@ TEST_F(IdIOHandlerSocketTest, ConnectsWithAndWithoutLimit) {
     }
 }
 
-TEST_F(IdIOHandlerSocketTest, RefusedConnectThroughTheThreadIsAConnectException) {
+TEST_F(IdIOHandlerSocketTest, RefusedConnectWithALimitIsAConnectException) {
     const ClosedPort port;
     Endpoint.Open();
     const auto start = Clock::now();
@@ -104,7 +104,7 @@ TEST_F(IdIOHandlerSocketTest, RefusedConnectThroughTheThreadIsAConnectException)
     } catch (const EIdConnectException& e) {
         EXPECT_STREQ(e.what(), "Socket Error # 10061\r\nConnection refused.");
     }
-    // The waiter hears of the thread's end at once, not at a slice boundary.
+    // The wait hears of the refusal at once, not at the end of the limit.
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
 }
 
@@ -116,7 +116,7 @@ TEST_F(IdIOHandlerSocketTest, RefusedDirectConnectIsASocketError) {
             Endpoint.Connect("127.0.0.1", port.Number, limit, "", 0);
             FAIL() << "connected";
         } catch (const EIdConnectException&) {
-            FAIL() << "went through the connect thread";
+            FAIL() << "went through the time-limited connect";
         } catch (const EIdSocketError& e) {
             EXPECT_EQ(e.LastError, Id_WSAECONNREFUSED);
             EXPECT_STREQ(e.what(), "Socket Error # 10061\r\nConnection refused.");
@@ -141,7 +141,7 @@ TEST_F(IdIOHandlerSocketTest, ConnectThatNeverCompletesTimesOutAndIsAbandoned) {
     EXPECT_GE(elapsed, std::chrono::milliseconds(300));
     // Abandoning does not wait for the kernel's own give-up, minutes away.
     EXPECT_LT(elapsed, std::chrono::seconds(5));
-    EXPECT_EQ(ThreadCount(), threadsBefore); // the connect thread has ended
+    EXPECT_EQ(ThreadCount(), threadsBefore); // nothing was left running
     ASSERT_NE(client.IOHandler(), nullptr);
     EXPECT_FALSE(client.IOHandler()->Connected());
     EXPECT_FALSE(client.IsConnected());

@@ -2,12 +2,12 @@
 // can start none: the user is told, with the address to copy.
 #include "Main.h"
 
-#include "EmptyWebPanes.h"
 #include "GridView.h"
 #include "LinkLabel.h"
 #include "MyUtils.h"
 #include "RecordingDesktop.h"
 #include "ResultTables.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -24,15 +24,7 @@ namespace {
 
 class BrowserFailureTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TMainFormSettings settings;
-        settings.VersionUrl = "";
-        settings.Desktop = &Desktop;
-        test::LeaveWebPanesEmpty(settings);
-        Form = std::make_unique<TMainForm>(settings);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-    }
+    void SetUp() override { Form = test::ShowTestWindow(Desktop); }
 
     void DoubleClickFirstItem() {
         Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(0);

@@ -2,7 +2,6 @@
 // analysis, against a loopback marketplace.
 #include "Main.h"
 
-#include "EmptyWebPanes.h"
 #include "ExpectedTables.h"
 #include "FixtureMarketplace.h"
 #include "FullBacklogListener.h"
@@ -16,6 +15,7 @@
 #include "RecordingDesktop.h"
 #include "ResultTables.h"
 #include "SortChoice.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -47,13 +47,8 @@ class DetectionRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TMainFormSettings settings;
-        settings.VersionUrl = "";
         settings.SearchHost = Marketplace.Host();
-        settings.Desktop = &Desktop;
-        test::LeaveWebPanesEmpty(settings);
-        Form = std::make_unique<TMainForm>(settings);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        Form = test::ShowTestWindow(Desktop, settings);
     }
     void TearDown() override {
         Form.reset();

@@ -2,13 +2,13 @@
 // spreadsheet receives.
 #include "GridCopier.h"
 
-#include "EmptyWebPanes.h"
 #include "GbkText.h"
 #include "GridView.h"
 #include "Main.h"
 #include "MyUtils.h"
 #include "RecordingDesktop.h"
 #include "ResultTables.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,13 +28,7 @@ namespace {
 class GridCopierTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        TMainFormSettings settings;
-        settings.VersionUrl = "";
-        settings.Desktop = &Desktop;
-        test::LeaveWebPanesEmpty(settings);
-        Form = std::make_unique<TMainForm>(settings);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        Form = test::ShowTestWindow(Desktop);
         QApplication::clipboard()->clear();
     }
 
@@ -48,16 +42,7 @@ protected:
 
     // Ranking rows as the analysis writes them (GBK), then the empty bottom row.
     void FillRanking(const std::vector<std::vector<std::string>>& rows) {
-        TStringGrid& grid = Form->Grid3();
-        Method::ClearGrid(grid, kEmptyTableRowCount);
-        for (const auto& row : rows) {
-            const int r = grid.RowCount() - 1;
-            grid.SetCell(0, r, std::to_string(r));
-            for (std::size_t c = 0; c < row.size(); ++c)
-                grid.SetCell(static_cast<int>(c) + 1, r, row[c]);
-            grid.SetRowCount(r + 2);
-        }
-        QApplication::processEvents();
+        test::FillRankingRows(Form->Grid3(), rows);
     }
 
     // A left click on grid cell (column, row), with modifiers.

@@ -2,12 +2,12 @@
 // against a loopback marketplace.
 #include "Main.h"
 
-#include "EmptyWebPanes.h"
 #include "FixtureMarketplace.h"
 #include "GridView.h"
 #include "QtWait.h"
 #include "RankChart.h"
 #include "RecordingDesktop.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,13 +45,8 @@ class RankChartTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TMainFormSettings settings;
-        settings.VersionUrl = "";
         settings.SearchHost = Marketplace.Host();
-        settings.Desktop = &Desktop;
-        test::LeaveWebPanesEmpty(settings);
-        Form = std::make_unique<TMainForm>(settings);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        Form = test::ShowTestWindow(Desktop, settings);
         Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
     }
     void TearDown() override {

@@ -1,12 +1,12 @@
 #include "Main.h"
 
-#include "EmptyWebPanes.h"
 #include "GbkText.h"
 #include "GridView.h"
 #include "MyUtils.h"
 #include "QtWait.h"
 #include "RecordingDesktop.h"
 #include "ResultTables.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,15 +26,7 @@ namespace {
 
 class ResultTablesViewTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TMainFormSettings settings;
-        settings.VersionUrl = "";
-        settings.Desktop = &Desktop;
-        test::LeaveWebPanesEmpty(settings);
-        Form = std::make_unique<TMainForm>(settings);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-    }
+    void SetUp() override { Form = test::ShowTestWindow(Desktop); }
 
     TGridView* View(const char* name) const {
         auto* view = Form->findChild<TGridView*>(QString::fromLatin1(name));
@@ -53,16 +45,7 @@ protected:
     // Writes ranking rows as the analysis does: number, title, sales, ...,
     // difference, verdict, id; then the empty bottom row.
     void FillRanking(const std::vector<std::vector<std::string>>& rows) {
-        TStringGrid& grid = Form->Grid3();
-        Method::ClearGrid(grid, kEmptyTableRowCount);
-        for (const auto& row : rows) {
-            const int r = grid.RowCount() - 1;
-            grid.SetCell(0, r, std::to_string(r));
-            for (std::size_t c = 0; c < row.size(); ++c)
-                grid.SetCell(static_cast<int>(c) + 1, r, row[c]);
-            grid.SetRowCount(r + 2);
-        }
-        QApplication::processEvents();
+        test::FillRankingRows(Form->Grid3(), rows);
     }
 
     std::vector<std::string> Column(int column) const {
