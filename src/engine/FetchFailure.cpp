@@ -2,7 +2,9 @@
 
 #include "IdException.h"
 
+#if defined(__GNUG__)
 #include <cxxabi.h>
+#endif
 
 #include <cstdlib>
 #include <memory>
@@ -14,10 +16,15 @@ namespace {
 
 // The class's own name, without its namespaces.
 std::string ClassNameOf(const std::type_info& type) {
+#if defined(__GNUG__)
     int status = 0;
     const std::unique_ptr<char, void (*)(void*)> demangled(
         abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
     std::string name = status == 0 && demangled ? demangled.get() : type.name();
+#else
+    // MSVC's names are readable already ("class korvane::http::EIdReadTimeout").
+    std::string name = type.name();
+#endif
     if (const auto colons = name.rfind("::"); colons != std::string::npos)
         name.erase(0, colons + 2);
     return name;
