@@ -1,6 +1,7 @@
 // The end of a run: AnalyseRanks and the end-of-run sort of the ranking
 // table, for shops of 4,200 and 10,000 items, against the loop-for-loop
 // transcription of the same steps.
+#include "ExchangeSort.h"
 #include "LiteralAnalysis.h"
 #include "MyUtils.h"
 #include "RankAnalysis.h"
@@ -153,5 +154,22 @@ void BM_EndOfRunSortOnly(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EndOfRunSortOnly)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// The strict exchange sort on its own, with many small tie classes spread
+// over the whole list (sales counts that repeat a few times each in a listing
+// not ordered by them): the shape whose ties cost most to untangle.
+void BM_ExchangeSortScatteredTies(benchmark::State& state) {
+    const auto n = static_cast<std::int32_t>(state.range(0));
+    std::vector<std::int32_t> keys(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i)
+        keys[static_cast<std::size_t>(i)] = ((i * 37) % n * 13) % 997;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ExchangeSortOrder(keys, TTieSwap::No).data());
+}
+BENCHMARK(BM_ExchangeSortScatteredTies)->Arg(4200)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "ExchangeSort.h"
 
 #include <algorithm>
-#include <bit>
 #include <stdexcept>
 #include <utility>
 
@@ -61,25 +60,55 @@ std::vector<std::int32_t> SimulateSwaps(std::span<const std::int32_t> keys, TTie
     return order;
 }
 
-// Counts of marked positions, for "how many lie beyond p".
+// Counts of marked positions, for "how many lie up to p".
 class TPositionCounts {
 public:
     explicit TPositionCounts(std::size_t n) : Tree(n + 1) {}
     void Mark(std::size_t position) {
         for (std::size_t i = position + 1; i < Tree.size(); i += i & (~i + 1))
             ++Tree[i];
-        ++Total;
     }
-    std::int64_t Beyond(std::size_t position) const {
-        std::int64_t upTo = 0;
+    std::int64_t UpTo(std::size_t position) const {
+        std::int64_t count = 0;
         for (std::size_t i = position + 1; i > 0; i -= i & (~i + 1))
-            upTo += Tree[i];
-        return Total - upTo;
+            count += Tree[i];
+        return count;
     }
 
 private:
     std::vector<std::int32_t> Tree; // Fenwick tree over positions
-    std::int64_t Total = 0;
+};
+
+// The elements of one key class as the swaps leave them: a ring read from
+// its front, which a greater element turns by one and an equal element joins
+// at the back.
+class TTieRing {
+public:
+    void Clear() {
+        Ring.clear();
+        Front = 0;
+    }
+    void Turn(std::int64_t steps) {
+        Front = static_cast<std::size_t>((static_cast<std::int64_t>(Front) + steps) %
+                                         static_cast<std::int64_t>(Ring.size()));
+    }
+    void Join(std::int32_t element) {
+        // The back is just before the front; with the front at 0 it is the end.
+        if (Front == 0) {
+            Ring.push_back(element);
+            return;
+        }
+        Ring.insert(Ring.begin() + static_cast<std::ptrdiff_t>(Front), element);
+        ++Front;
+    }
+    void AppendTo(std::vector<std::int32_t>& order) const {
+        order.insert(order.end(), Ring.begin() + static_cast<std::ptrdiff_t>(Front), Ring.end());
+        order.insert(order.end(), Ring.begin(), Ring.begin() + static_cast<std::ptrdiff_t>(Front));
+    }
+
+private:
+    std::vector<std::int32_t> Ring;
+    std::size_t Front = 0;
 };
 
 // The strict sort (ties never swap), without swapping.
@@ -87,15 +116,12 @@ private:
 // It is a fixed sequence of compare-exchanges (i, j), so for one key v the
 // path of the elements equal to v is the same as when every smaller key is
 // replaced by 0 and every greater one by 2 (swaps within a class move no
-// v-element). In that 0/v/2 sequence step i moves at most one v-element: the
-// first v of the suffix jumps to the first 2 when it stands before it, and
-// that 2 goes to i; while 2s remain. Afterwards the v-elements come out in
-// the order they then stand. The 2s never move but to i, so the jump targets
-// are simply the greater elements' starting positions, in order. Taking the
-// first v each time and putting it at the next target, over the positions
-// of the v-elements merged with those targets, the elements end up on the
-// last c of them (c the number of v-elements); past the last v-element's
-// own position the sequence only repeats with period c.
+// v-element). In that 0/v/2 sequence, the v-elements seen so far form a ring:
+// at each greater element the ring's front goes on to fill the place the 2
+// leaves and the next v-element becomes the front, and a further v-element
+// joins at the back. Greater elements before the first v-element never meet
+// one; those after the last keep turning the ring. The ring, read from its
+// front, is the order the class ends in; greater classes come first.
 std::vector<std::int32_t> ByTieClasses(std::span<const std::int32_t> keys) {
     const std::size_t n = keys.size();
     std::vector<std::int32_t> byKey(n);
@@ -106,11 +132,11 @@ std::vector<std::int32_t> ByTieClasses(std::span<const std::int32_t> keys) {
         return ka != kb ? ka > kb : a < b;
     });
 
-    std::vector<std::uint64_t> greater((n + 63) / 64); // positions of greater keys
-    TPositionCounts greaterCounts(n);
+    TPositionCounts greater(n); // positions of greater keys
+    std::int64_t greaterTotal = 0;
     std::vector<std::int32_t> order;
     order.reserve(n);
-    std::vector<std::int32_t> merged; // who stands at each merged position
+    TTieRing ring;
 
     for (std::size_t first = 0; first < n;) {
         std::size_t end = first + 1;
@@ -118,55 +144,22 @@ std::vector<std::int32_t> ByTieClasses(std::span<const std::int32_t> keys) {
                               keys[static_cast<std::size_t>(byKey[first])])
             ++end;
         const std::span<const std::int32_t> own(byKey.data() + first, end - first);
-        const auto c = static_cast<std::int64_t>(own.size());
 
-        if (c == 1) {
-            order.push_back(own[0]);
-        } else {
-            // Merge own positions with the greater ones between the first and
-            // the last of them. A target takes whoever stood at the merged
-            // position (its index among targets) it is filled from.
-            merged.clear();
-            std::size_t ownSeen = 0;
-            const auto addOwnUpTo = [&](std::int64_t position) {
-                while (ownSeen < own.size() && own[ownSeen] < position)
-                    merged.push_back(own[ownSeen++]);
-            };
-            const auto low = static_cast<std::size_t>(own.front()) + 1;
-            const auto high = static_cast<std::size_t>(own.back()); // exclusive
-            for (std::size_t word = low / 64; low < high && word <= (high - 1) / 64; ++word) {
-                std::uint64_t bits = greater[word];
-                if (word == low / 64)
-                    bits &= ~std::uint64_t{0} << (low % 64);
-                if (word == (high - 1) / 64 && (high - 1) % 64 != 63)
-                    bits &= (std::uint64_t{1} << ((high - 1) % 64 + 1)) - 1;
-                while (bits != 0) {
-                    const auto position =
-                        static_cast<std::int64_t>(word * 64 + std::countr_zero(bits));
-                    bits &= bits - 1;
-                    addOwnUpTo(position);
-                    const std::int32_t filledFrom = merged[merged.size() - ownSeen];
-                    merged.push_back(filledFrom);
-                }
-            }
-            addOwnUpTo(static_cast<std::int64_t>(n));
-
-            const auto lastOwn = static_cast<std::int64_t>(merged.size()); // 1-based index
-            const std::int64_t targets =
-                (lastOwn - c) + greaterCounts.Beyond(static_cast<std::size_t>(own.back()));
-            for (std::int64_t k = targets + 1; k <= targets + c; ++k) {
-                std::int64_t at = k;
-                if (at > lastOwn)
-                    at -= c * ((at - lastOwn + c - 1) / c);
-                order.push_back(merged[static_cast<std::size_t>(at - 1)]);
-            }
+        ring.Clear();
+        std::int64_t greaterBefore = greater.UpTo(static_cast<std::size_t>(own[0]));
+        ring.Join(own[0]);
+        for (std::size_t k = 1; k < own.size(); ++k) {
+            const std::int64_t upTo = greater.UpTo(static_cast<std::size_t>(own[k]));
+            ring.Turn(upTo - greaterBefore);
+            ring.Join(own[k]);
+            greaterBefore = upTo;
         }
+        ring.Turn(greaterTotal - greaterBefore);
+        ring.AppendTo(order);
 
-        for (const std::int32_t position : own) {
-            const auto p = static_cast<std::size_t>(position);
-            greater[p / 64] |= std::uint64_t{1} << (p % 64);
-            greaterCounts.Mark(p);
-        }
+        for (const std::int32_t position : own)
+            greater.Mark(static_cast<std::size_t>(position));
+        greaterTotal += static_cast<std::int64_t>(own.size());
         first = end;
     }
     return order;
