@@ -102,6 +102,9 @@ void Method::ClearGrid(TStringGrid& grid, std::int32_t rowCount) {
     if (rowCount < TStringGrid::kMinRowCount)
         throw std::invalid_argument("a cleared grid keeps its header row");
     TStringGrid::TUpdateScope update(grid);
+    // Rows that go need no blanking first: after a run that is thousands.
+    if (rowCount < grid.RowCount())
+        grid.SetRowCount(rowCount);
     for (std::int32_t row = 1; row < grid.RowCount(); ++row)
         for (std::int32_t column = 0; column < grid.ColumnCount(); ++column)
             grid.SetCell(column, row, std::string());
