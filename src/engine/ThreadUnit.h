@@ -32,11 +32,13 @@ enum class TPassEnd {
 
 struct TPassOutcome {
     TPassEnd End = TPassEnd::NotRun;
-    // Number of the last page requested; after a stop, of the last page read
-    // whole (a page whose fetch the stop abandoned does not count).
+    // Number of the last page requested; after a stop, of the last page
+    // handed over whole before it (a page fetched, but not yet shown when the
+    // stop came, does not count).
     int LastPage = 0;
-    int ItemsFound = 0;
-    // Page fetches that failed (an abandoned one is not counted), and the last.
+    int ItemsFound = 0; // items handed over
+    // Page fetches that failed (an abandoned one, or one not yet shown when
+    // a stop came, is not counted), and the last.
     int FailedPages = 0;
     std::optional<TFetchFailure> LastFailure = std::nullopt;
     // The nick the pass read, as typed (GBK, not encoded).
