@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <map>
 #include <mutex>
@@ -120,6 +121,15 @@ protected:
         return ids;
     }
 };
+
+// Threads of this process; -1 where the system does not list them.
+long ThreadCount() {
+    std::error_code error;
+    std::filesystem::directory_iterator tasks("/proc/self/task", error);
+    if (error)
+        return -1;
+    return static_cast<long>(std::distance(tasks, std::filesystem::directory_iterator{}));
+}
 
 std::string Page(std::vector<std::string> ids, bool last) {
     ListingPageBuilder page;
@@ -525,6 +535,37 @@ TEST_F(CrawlTest, ProgressBeforeEveryPage) {
     // Each report is one more synchronous call: 7 pages, and one hand-over
     // for each of the 6 pages that had items.
     EXPECT_EQ(SyncCalls, 13);
+}
+
+TEST_F(CrawlTest, ReaderThreadEndsWithTheCrawlHoweverItEnds) {
+    const long before = ThreadCount();
+    if (before < 0)
+        GTEST_SKIP() << "no thread list on this system";
+    Shop.Sales[1] = {Page({"1"}, false)};
+    Shop.Sales[2] = {Page({"2"}, true)};
+    long during = 0;
+    Shop.OnFetch = [&during](int call) {
+        if (call == 2)
+            during = ThreadCount();
+    };
+    struct Case {
+        const char* name;
+        bool handOverFails;
+    };
+    for (const Case c : {Case{"read to the end", false}, Case{"hand-over fails", true}}) {
+        SCOPED_TRACE(c.name);
+        TRunOperations ops = Operations();
+        if (c.handOverFails)
+            ops.Synchronize = [](const std::function<void()>&) { throw std::bad_alloc(); };
+        Shop.Urls.clear();
+        TRunThread worker(std::move(ops));
+        if (c.handOverFails)
+            EXPECT_THROW(worker.CrawlListings(), std::bad_alloc);
+        else
+            worker.CrawlListings();
+        EXPECT_EQ(during, before + 1); // the reader, while the crawl runs
+        EXPECT_EQ(ThreadCount(), before);
+    }
 }
 
 TEST_F(CrawlTest, FieldsOfARealisticPage) {
