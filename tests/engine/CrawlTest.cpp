@@ -122,13 +122,18 @@ protected:
     }
 };
 
-// Threads of this process; -1 where the system does not list them.
+// Threads of this process; -1 where the system does not list them (a
+// Windows build under Wine would count Wine's threads).
 long ThreadCount() {
+#ifdef __linux__
     std::error_code error;
     std::filesystem::directory_iterator tasks("/proc/self/task", error);
     if (error)
         return -1;
     return static_cast<long>(std::distance(tasks, std::filesystem::directory_iterator{}));
+#else
+    return -1;
+#endif
 }
 
 std::string Page(std::vector<std::string> ids, bool last) {
