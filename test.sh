@@ -17,7 +17,7 @@ cd "$(dirname "$0")"
 
 jobs=$(nproc)
 # Runs, aborted fetches and the window closing mid-run: what ThreadSanitizer watches.
-thread_tests='RunControl|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun|FailedRun|RunProgressTest'
+thread_tests='RunControl|RunBridge|Crawl|PageReader|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun|FailedRun|RunProgressTest'
 
 configure_and_build() { # dir, extra cmake arguments...
   local dir=$1

@@ -20,6 +20,15 @@ std::vector<std::string_view> ListingItemPieces(std::string_view page) {
     return pieces;
 }
 
+bool HasListingItems(std::string_view page) {
+    const std::size_t list = FindMarker(page, markers::kListView);
+    if (list == std::string_view::npos)
+        return false;
+    std::string_view items = page.substr(list + markers::kListView.size());
+    CutBefore(items, markers::kSideBar);
+    return ContainsMarker(items, markers::kListItem);
+}
+
 std::string_view CutItemId(std::string_view piece) {
     CutAfter(piece, markers::kItemLink);
     const std::size_t quote = piece.find('"');

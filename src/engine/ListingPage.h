@@ -12,6 +12,9 @@ namespace korvane {
 // The item pieces of a page, as views into page. A page without the list
 // marker, cut off before the side bar, or with no item marker yields none.
 std::vector<std::string_view> ListingItemPieces(std::string_view page);
+// Whether ListingItemPieces would yield any piece, without splitting the
+// whole list: it stops at the first item marker.
+bool HasListingItems(std::string_view page);
 
 // The id follows "item.htm?id=" up to the closing quote, or up to an "&"
 // that comes before it; empty when no quote follows.

@@ -2,9 +2,11 @@
 
 #include "ListingPage.h"
 #include "MyUtils.h"
+#include "PageReader.h"
 
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -102,18 +104,22 @@ void TRunThread::RunSearch() {
 }
 
 void TRunThread::CrawlListings() {
-    SalesOutcome = RunPass(TPass::Sales);
-    DefaultOutcome = RunPass(TPass::Default);
+    // The reader's thread ends here, whichever way the crawl ends.
+    TPageReader reader;
+    SalesOutcome = ReadPass(TPass::Sales, reader);
+    DefaultOutcome = ReadPass(TPass::Default, reader);
 }
 
-void TRunThread::AddSalesRecord() {
-    Ops.Lists->SalesOrderList.push_back(CurrentRecord);
+void TRunThread::AddSalesRecord(TResultLists& lists, TItemRecordInfo&& record) {
+    lists.SalesOrderList.push_back(std::move(record));
 }
 
-void TRunThread::AddItem() {
-    Ops.Lists->DefaultList.push_back(CurrentItem);
-    if (Ops.AddItemRow)
-        Ops.AddItemRow(CurrentItem);
+void TRunThread::AddItem(TResultLists& lists,
+                         const std::function<void(const TItemInfo& item)>& addRow,
+                         TItemInfo&& item) {
+    lists.DefaultList.push_back(std::move(item));
+    if (addRow)
+        addRow(lists.DefaultList.back());
 }
 
 void TRunThread::HandOver(const std::function<void()>& call) {
@@ -123,11 +129,63 @@ void TRunThread::HandOver(const std::function<void()>& call) {
         call(); // no owner thread: the caller owns the lists itself
 }
 
+void TRunThread::PostToOwner(std::function<void()> call) {
+    if (!Ops.Post) {
+        HandOver(call);
+        return;
+    }
+    // Nobody waits for a posted call, so a failure there is left for the
+    // crawl to see before its next page; nothing posted after it is added.
+    Ops.Post([failed = HandOverFailed, call = std::move(call)] {
+        if (failed->load())
+            return;
+        try {
+            call();
+        } catch (...) {
+            failed->store(true);
+            throw;
+        }
+    });
+}
+
 bool TRunThread::StopRequested() const {
     return Ops.StopRequested && Ops.StopRequested->load(std::memory_order_acquire);
 }
 
-TPassOutcome TRunThread::RunPass(TPass pass) {
+void TRunThread::QueueOnReader(TPageReader& reader, std::function<void()> task) {
+    // Checked when the task's turn comes: a stop leaves the window with the
+    // pages handed over before it, which is what the run reports as read.
+    reader.Submit([this, task = std::move(task)] {
+        if (!StopRequested())
+            task();
+    });
+}
+
+TPassOutcome TRunThread::ReadPass(TPass pass, TPageReader& reader) {
+    // The reader is idle between passes.
+    Tally = {};
+    if (pass == TPass::Default)
+        RunningRank = 1;
+    TPassOutcome outcome = FetchPass(pass, reader);
+    if (outcome.End == TPassEnd::Stopped) {
+        reader.Abandon();
+        // Only the pages that reached the window were read.
+        outcome.LastPage = Tally.PagesRead;
+    } else {
+        reader.Drain();
+    }
+    if (HandOverFailed->load())
+        throw std::runtime_error("a page could not be handed over");
+    outcome.ItemsFound = Tally.ItemsFound;
+    outcome.FailedPages = Tally.FailedPages;
+    outcome.LastFailure = Tally.LastFailure;
+    return outcome;
+}
+
+// Fetches the pages of a pass, one after another. The reader cuts the fields
+// and hands the items over, so the next fetch starts as soon as the end test
+// and the item check of this page are done.
+TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
     TPassOutcome outcome;
     const auto end = [&outcome](TPassEnd how, int lastPage) {
         outcome.End = how;
@@ -138,21 +196,22 @@ TPassOutcome TRunThread::RunPass(TPass pass) {
         return end(TPassEnd::Stopped, 0);
     outcome.Nick = Ops.ReadNick ? Ops.ReadNick() : std::string{};
     const std::string nick = Method::EncodeText(outcome.Nick);
-    if (pass == TPass::Default)
-        RunningRank = 1;
+    const int salesPages = pass == TPass::Default ? SalesOutcome.LastPage : 0;
 
     int emptyPagesInRow = 0;
-    std::string pageText;
     for (int page = 1;; ++page) {
+        // A page could not be handed over: no further page.
+        reader.ThrowIfFailed();
+        if (HandOverFailed->load())
+            throw std::runtime_error("a page could not be handed over");
         if (StopRequested())
             return end(TPassEnd::Stopped, page - 1);
-        if (Ops.ReportProgress) {
-            const TRunProgress progress{pass, page, outcome.ItemsFound,
-                                        pass == TPass::Default ? SalesOutcome.LastPage : 0};
-            HandOver([this, &progress] { Ops.ReportProgress(progress); });
-        }
+        if (Ops.ReportProgress)
+            QueueOnReader(reader, [this, progress = TRunProgress{pass, page, 0, salesPages}] {
+                ReportProgress(progress);
+            });
 
-        pageText.clear();
+        std::string pageText;
         try {
             Ops.FetchPage(ListingUrl(Ops.SearchHost, pass, nick, page), pageText);
         } catch (...) {
@@ -160,25 +219,36 @@ TPassOutcome TRunThread::RunPass(TPass pass) {
             // abandoned it halfway; the failure is kept for the end of the run.
             if (StopRequested())
                 return end(TPassEnd::Stopped, page - 1);
-            ++outcome.FailedPages;
-            outcome.LastFailure = TFetchFailure::Describe(std::current_exception(), page);
-            if (Ops.ReportPageFailed)
-                HandOver(
-                    [this, pass, &outcome] { Ops.ReportPageFailed(pass, *outcome.LastFailure); });
+            QueueOnReader(
+                reader,
+                [this, pass, failure = TFetchFailure::Describe(std::current_exception(), page)] {
+                    ++Tally.FailedPages;
+                    Tally.LastFailure = failure;
+                    if (Ops.ReportPageFailed)
+                        PostToOwner([report = Ops.ReportPageFailed, pass, failure] {
+                            report(pass, failure);
+                        });
+                });
         }
 
-        int items = 0;
+        bool hasItems = false;
         if (!pageText.empty()) {
-            LastPageText.swap(pageText);
-            items = ReadPage(pass, LastPageText);
-            outcome.ItemsFound += items;
+            LastPageIsLast = IsLastListingPage(pageText);
+            hasItems = HasListingItems(pageText);
         }
+        if (hasItems)
+            QueueOnReader(reader, [this, pass, page, text = std::move(pageText)] {
+                Tally.ItemsFound += ReadPage(pass, text);
+                Tally.PagesRead = page;
+            });
+        else
+            QueueOnReader(reader, [this, page] { Tally.PagesRead = page; });
 
         // The end test reads the most recent non-empty body, so a failed
         // fetch right after the sales pass's last page ends the default pass.
-        if (IsLastListingPage(LastPageText))
+        if (LastPageIsLast)
             return end(TPassEnd::EndMarker, page);
-        emptyPagesInRow = items == 0 ? emptyPagesInRow + 1 : 0;
+        emptyPagesInRow = hasItems ? 0 : emptyPagesInRow + 1;
         if (emptyPagesInRow >= kMaxEmptyPagesInRow)
             return end(TPassEnd::NoItems, page);
         if (page >= kMaxPagesPerPass)
@@ -186,29 +256,35 @@ TPassOutcome TRunThread::RunPass(TPass pass) {
     }
 }
 
+void TRunThread::ReportProgress(TRunProgress progress) {
+    // The reader has handed over the pages before this one.
+    progress.ItemsFound = Tally.ItemsFound;
+    PostToOwner([report = Ops.ReportProgress, progress] { report(progress); });
+}
+
 int TRunThread::ReadPage(TPass pass, std::string_view page) {
     // The page's items go to the owner thread in one hand-over, in listing
     // order, and are added there one at a time: a wait for the owner thread
-    // per item cost more than fetching the page.
+    // per item cost more than fetching the page. The hand-over owns them.
     const std::vector<std::string_view> pieces = ListingItemPieces(page);
     if (pieces.empty())
         return 0;
     if (pass == TPass::Sales) {
-        PageRecords.clear();
+        std::vector<TItemRecordInfo> records;
+        records.reserve(pieces.size());
         for (std::string_view piece : pieces) {
             CurrentRecord = TItemRecordInfo{};
             CurrentRecord.ID.assign(CutItemId(piece));
             CurrentRecord.Title.assign(CutItemTitle(piece));
-            PageRecords.push_back(std::move(CurrentRecord));
+            records.push_back(std::move(CurrentRecord));
         }
-        HandOver([this] {
-            for (TItemRecordInfo& record : PageRecords) {
-                CurrentRecord = std::move(record);
-                AddSalesRecord();
-            }
+        PostToOwner([lists = Ops.Lists, records = std::move(records)]() mutable {
+            for (TItemRecordInfo& record : records)
+                AddSalesRecord(*lists, std::move(record));
         });
     } else {
-        PageItems.clear();
+        std::vector<TItemInfo> items;
+        items.reserve(pieces.size());
         for (std::string_view piece : pieces) {
             CurrentItem = TItemInfo{};
             CurrentItem.ID.assign(CutItemId(piece));
@@ -216,14 +292,13 @@ int TRunThread::ReadPage(TPass pass, std::string_view page) {
             CurrentItem.Price.assign(CutItemPrice(piece));
             CurrentItem.Sales = CutItemSales(piece);
             CurrentItem.Rank = RunningRank++;
-            PageItems.push_back(std::move(CurrentItem));
+            items.push_back(std::move(CurrentItem));
         }
-        HandOver([this] {
-            for (TItemInfo& item : PageItems) {
-                CurrentItem = std::move(item);
-                AddItem();
-            }
-        });
+        PostToOwner(
+            [lists = Ops.Lists, addRow = Ops.AddItemRow, items = std::move(items)]() mutable {
+                for (TItemInfo& item : items)
+                    AddItem(*lists, addRow, std::move(item));
+            });
     }
     return static_cast<int>(pieces.size());
 }

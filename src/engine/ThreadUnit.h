@@ -15,6 +15,8 @@
 
 namespace korvane {
 
+class TPageReader;
+
 // A pass ends only when a page carries the end marker; these bound it when
 // fetches keep failing or the marketplace stops sending that marker.
 inline constexpr int kMaxPagesPerPass = 100;
@@ -30,11 +32,13 @@ enum class TPassEnd {
 
 struct TPassOutcome {
     TPassEnd End = TPassEnd::NotRun;
-    // Number of the last page requested; after a stop, of the last page read
-    // whole (a page whose fetch the stop abandoned does not count).
+    // Number of the last page requested; after a stop, of the last page
+    // handed over whole before it (a page fetched, but not yet shown when the
+    // stop came, does not count).
     int LastPage = 0;
-    int ItemsFound = 0;
-    // Page fetches that failed (an abandoned one is not counted), and the last.
+    int ItemsFound = 0; // items handed over
+    // Page fetches that failed (an abandoned one, or one not yet shown when
+    // a stop came, is not counted), and the last.
     int FailedPages = 0;
     std::optional<TFetchFailure> LastFailure = std::nullopt;
     // The nick the pass read, as typed (GBK, not encoded).
@@ -81,17 +85,24 @@ struct TRunOperations {
     std::function<std::string()> ReadNick;
     // Runs call on the thread that owns the lists and waits for it to finish.
     std::function<void(const std::function<void()>& call)> Synchronize;
+    // Runs call on that thread later, after every call posted or synchronised
+    // before it, and returns at once; what call throws is lost. May be empty:
+    // then Synchronize carries the call.
+    std::function<void(std::function<void()> call)> Post;
     // Writes one default-pass item as the last row of the all-items table.
     std::function<void(const TItemInfo& item)> AddItemRow;
-    // The lists the hand-overs append to; touched only inside Synchronize.
+    // The lists the hand-overs append to; touched only inside the calls
+    // carried by Synchronize or Post.
     TResultLists* Lists = nullptr;
     // Set to end the run before its next page (the stop button, the window
-    // closing). A fetch that fails while it is set was abandoned: its page
-    // is not read.
+    // closing). A fetch that fails while it is set was abandoned, and a page
+    // not handed over yet when it is set is not handed over.
     std::shared_ptr<std::atomic<bool>> StopRequested;
-    // Run through Synchronize before each page; may be empty.
+    // Carried to the owner before each page, after the items of the pages
+    // before it; may be empty.
     std::function<void(const TRunProgress& progress)> ReportProgress;
-    // Run through Synchronize after a page whose fetch failed; may be empty.
+    // Carried to the owner after a page whose fetch failed, before the items
+    // that fetch left; may be empty.
     std::function<void(TPass pass, const TFetchFailure& failure)> ReportPageFailed;
     std::string SearchHost{kMarketplaceSearchHost};
     // The end of a run, each run through Synchronize: the analysis of what
@@ -104,6 +115,11 @@ struct TRunOperations {
 // The detection worker. Its crawl reads the sales-ordered listing and then
 // the default listing, handing every item to the owner thread; then it has the
 // owner analyse and finish the run.
+//
+// The worker thread fetches the pages one after another and decides the next
+// request (end marker, empty pages, bounds, stop); a reader thread
+// (TPageReader) cuts each page's fields and carries the items, the progress
+// and the failed pages to the owner in listing order meanwhile.
 class TRunThread {
 public:
     // A worker whose body runs only when asked (RunSearch, or the crawl alone).
@@ -122,17 +138,20 @@ public:
     // run, then the release handshake with the watcher.
     void RunSearch();
 
-    // Both passes, sales first. Errors of a fetch are swallowed; errors of a
-    // hand-over propagate.
+    // Both passes, sales first; each is over once the reader has handed over
+    // its pages. Errors of a fetch are swallowed; errors of a hand-over end
+    // the crawl: before the next page, or at once when it waits for it.
     void CrawlListings();
 
-    // Hand-overs, run on the owner thread while the worker waits: each
-    // appends the staging record of its pass.
-    void AddSalesRecord();
-    void AddItem();
+    // Hand-overs, run on the owner thread: each appends a record of its pass
+    // (the default pass's with its row).
+    static void AddSalesRecord(TResultLists& lists, TItemRecordInfo&& record);
+    static void AddItem(TResultLists& lists,
+                        const std::function<void(const TItemInfo& item)>& addRow, TItemInfo&& item);
 
-    TItemInfo CurrentItem;         // staging record of the default pass
-    TItemRecordInfo CurrentRecord; // staging record of the sales pass
+    // Staging records of the field cuts, on the reader's thread.
+    TItemInfo CurrentItem;         // default pass
+    TItemRecordInfo CurrentRecord; // sales pass
 
     TPassOutcome SalesOutcome;
     TPassOutcome DefaultOutcome;
@@ -142,23 +161,41 @@ public:
     // 1 while the watcher polls the worker; cleared by the watcher to release it.
     std::atomic<std::int32_t> Watched{0};
 
-    // The page step: cuts the items of one page text and hands them over
-    // together, in order; returns how many there were.
+    // The reader's page step: cuts the items of one page text and hands them
+    // over together, in order, as a call that owns them; returns how many.
     int ReadPage(TPass pass, std::string_view page);
 
 private:
+    // What reached the owner during a pass; the reader's, read by the worker
+    // once the reader is idle.
+    struct TPassTally {
+        int PagesRead = 0; // the last page handed over whole
+        int ItemsFound = 0;
+        int FailedPages = 0;
+        std::optional<TFetchFailure> LastFailure = std::nullopt;
+    };
+
     static void WatchRun(TRunOperations ops);
-    TPassOutcome RunPass(TPass pass);
+    TPassOutcome ReadPass(TPass pass, TPageReader& reader);
+    TPassOutcome FetchPass(TPass pass, TPageReader& reader);
+    // Queues task on the reader; it is dropped once a stop is requested.
+    void QueueOnReader(TPageReader& reader, std::function<void()> task);
     void HandOver(const std::function<void()>& call);
+    // Carries call to the owner without waiting for it when Post is given.
+    void PostToOwner(std::function<void()> call);
+    void ReportProgress(TRunProgress progress);
     bool StopRequested() const;
 
     TRunOperations Ops;
-    // The items of the page being handed over; the owner thread reads them
-    // only inside that hand-over.
-    std::vector<TItemRecordInfo> PageRecords;
-    std::vector<TItemInfo> PageItems;
-    std::string LastPageText; // most recent non-empty body, kept across passes
+    // Whether the most recent non-empty body, kept across passes, carried
+    // the end marker: all the end test needs of it.
+    bool LastPageIsLast = false;
+    // Set on the owner thread when a posted page could not be added.
+    std::shared_ptr<std::atomic<bool>> HandOverFailed = std::make_shared<std::atomic<bool>>(false);
+
+    // The reader's side; the worker touches it only while the reader is idle.
     std::int32_t RunningRank = 1;
+    TPassTally Tally;
 };
 
 } // namespace korvane

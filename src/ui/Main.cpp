@@ -308,6 +308,12 @@ void TMainForm::btnSearchClick() {
             throw TRunAborted();
         alive->Synchronize(call);
     };
+    ops.Post = [bridge](std::function<void()> call) {
+        const auto alive = bridge.lock();
+        if (!alive)
+            throw TRunAborted();
+        alive->Post(std::move(call));
+    };
     // The nick box belongs to this thread: the worker reads it through a call.
     ops.ReadNick = [this, sync = ops.Synchronize] {
         std::string nick;

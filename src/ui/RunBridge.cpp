@@ -32,6 +32,29 @@ void TRunBridge::Synchronize(const std::function<void()>& call) {
         std::rethrow_exception(pending->Error);
 }
 
+void TRunBridge::Post(std::function<void()> call) {
+    std::lock_guard lock(Mutex);
+    if (Closed)
+        throw TRunAborted();
+    // The same queue as Synchronize's calls: the order holds across both.
+    QMetaObject::invokeMethod(
+        Context, [self = shared_from_this(), call = std::move(call)] { self->RunPosted(call); },
+        Qt::QueuedConnection);
+}
+
+void TRunBridge::RunPosted(const std::function<void()>& call) {
+    {
+        std::lock_guard lock(Mutex);
+        if (Closed)
+            return;
+    }
+    try {
+        call();
+    } catch (...) {
+        // Nobody waits for a posted call, so nobody could be told.
+    }
+}
+
 void TRunBridge::Run(const std::shared_ptr<TCall>& pending) {
     {
         std::lock_guard lock(Mutex);

@@ -27,6 +27,10 @@ public:
 
     // Worker side. Throws TRunAborted when the window is closed.
     void Synchronize(const std::function<void()>& call);
+    // Worker side: call runs later, after the calls carried before it, and
+    // nobody waits for it; what it throws is dropped, and it never runs once
+    // the window is closed. Throws TRunAborted when the window is closed.
+    void Post(std::function<void()> call);
     // Window side, before the context goes.
     void Close();
 
@@ -34,6 +38,7 @@ private:
     struct TCall;
     explicit TRunBridge(QObject* context) : Context(context) {}
     void Run(const std::shared_ptr<TCall>& pending);
+    void RunPosted(const std::function<void()>& call);
 
     std::mutex Mutex;
     std::condition_variable Done;

@@ -2,12 +2,21 @@
 
 #include "GbkText.h"
 #include "ListingPageBuilder.h"
+#include "PageReader.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
 #include <map>
+#include <mutex>
+#include <new>
 #include <stdexcept>
+#include <thread>
+#include <utility>
 
 using namespace korvane;
 using korvane::test::Gbk;
@@ -62,6 +71,8 @@ protected:
     TResultLists Lists;
     std::vector<TItemInfo> Rows;
     int SyncCalls = 0;
+    // Hand-overs done so far, seen from the crawl's thread.
+    std::atomic<int> HandOvers{0};
     // Items in both lists after each hand-over.
     std::vector<std::size_t> ItemsAfterHandOver;
     std::vector<std::string> Nicks{"shop"};
@@ -82,6 +93,7 @@ protected:
             ++SyncCalls;
             call();
             ItemsAfterHandOver.push_back(Lists.SalesOrderList.size() + Lists.DefaultList.size());
+            ++HandOvers;
         };
         ops.AddItemRow = [this](const TItemInfo& item) { Rows.push_back(item); };
         ops.Lists = &Lists;
@@ -95,6 +107,13 @@ protected:
         return worker;
     }
 
+    // Holds the crawl until the reader has handed over count pages.
+    void WaitForHandOvers(int count) {
+        for (int i = 0; i < 500 && HandOvers.load() < count; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_EQ(HandOvers.load(), count);
+    }
+
     static std::vector<std::string> Ids(const TItemList& list) {
         std::vector<std::string> ids;
         for (const TItemInfo& item : list)
@@ -102,6 +121,20 @@ protected:
         return ids;
     }
 };
+
+// Threads of this process; -1 where the system does not list them (a
+// Windows build under Wine would count Wine's threads).
+long ThreadCount() {
+#ifdef __linux__
+    std::error_code error;
+    std::filesystem::directory_iterator tasks("/proc/self/task", error);
+    if (error)
+        return -1;
+    return static_cast<long>(std::distance(tasks, std::filesystem::directory_iterator{}));
+#else
+    return -1;
+#endif
+}
 
 std::string Page(std::vector<std::string> ids, bool last) {
     ListingPageBuilder page;
@@ -288,16 +321,20 @@ TEST_F(CrawlTest, PassEndsAtThePageLimit) {
 TEST_F(CrawlTest, StopEndsBothPassesBeforeTheNextPage) {
     for (int page = 1; page <= 10; ++page)
         Shop.Sales[page] = Shop.Default[page] = {Page({std::to_string(page)}, false)};
+    // The stop comes while page 3 is read, after pages 1 and 2 are shown.
     Shop.OnFetch = [this](int call) {
-        if (call == 3)
-            Stop->store(true);
+        if (call != 3)
+            return;
+        WaitForHandOvers(2);
+        Stop->store(true);
     };
     const auto worker = Crawl();
 
     EXPECT_EQ(Shop.Urls.size(), 3u);
-    EXPECT_EQ(Lists.SalesOrderList.size(), 3u); // the page in flight is still read
+    // The page the stop came during is not shown, though its fetch ended well.
+    EXPECT_EQ(Lists.SalesOrderList.size(), 2u);
     EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(worker->SalesOutcome.LastPage, 3);
+    EXPECT_EQ(worker->SalesOutcome.LastPage, 2);
     EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::Stopped);
     EXPECT_EQ(worker->DefaultOutcome.LastPage, 0);
 }
@@ -308,8 +345,10 @@ TEST_F(CrawlTest, StopAbandonsThePageInFlight) {
     // Page 2's fetch is given up halfway: its bytes so far, then the error.
     Shop.Sales[2].fail = true;
     Shop.OnFetch = [this](int call) {
-        if (call == 2)
-            Stop->store(true);
+        if (call != 2)
+            return;
+        WaitForHandOvers(1);
+        Stop->store(true);
     };
     const auto worker = Crawl();
 
@@ -322,6 +361,162 @@ TEST_F(CrawlTest, StopAbandonsThePageInFlight) {
     EXPECT_EQ(NickReads, 1); // the stopped default pass asks for nothing
     // A fetch the stop gave up is no failure of the marketplace.
     EXPECT_EQ(worker->SalesOutcome.FailedPages, 0);
+}
+
+TEST_F(CrawlTest, PagesAreFetchedWhileTheWindowTakesOneAndAStopDropsTheQueued) {
+    for (int page = 1; page <= 10; ++page)
+        Shop.Sales[page] = {Page({std::to_string(page)}, false)};
+    // The window holds on to page 1 from the fetch of page 2 until page 4 is
+    // fetched, and the seller stops the run during that fetch: pages 2 to 4
+    // are queued by then.
+    std::promise<void> windowBusy, fourthFetch;
+    std::shared_future<void> busy = windowBusy.get_future().share(),
+                             fetched = fourthFetch.get_future().share();
+    bool overlapped = false;
+    Shop.OnFetch = [&](int call) {
+        if (call == 2) {
+            ASSERT_EQ(busy.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+        } else if (call == 4) {
+            Stop->store(true);
+            fourthFetch.set_value();
+        }
+    };
+    TRunOperations ops = Operations();
+    // The first call is page 1's progress, the second its items.
+    ops.Synchronize = [&, handOver = ops.Synchronize,
+                       calls = 0](const std::function<void()>& call) mutable {
+        if (++calls == 2) {
+            windowBusy.set_value();
+            overlapped = fetched.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        }
+        handOver(call);
+    };
+    std::vector<TRunProgress> progress;
+    ops.ReportProgress = [&progress](const TRunProgress& p) { progress.push_back(p); };
+    TRunThread worker(std::move(ops));
+    worker.CrawlListings();
+
+    EXPECT_TRUE(overlapped);
+    EXPECT_EQ(Shop.Urls.size(), 4u); // none after the stop
+    EXPECT_THAT(Lists.SalesOrderList, ElementsAre(TItemRecordInfo{"1", "t1"}));
+    ASSERT_EQ(progress.size(), 1u); // page 2's came after the stop
+    EXPECT_EQ(progress[0].Page, 1);
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker.SalesOutcome.LastPage, 1);
+    EXPECT_EQ(worker.SalesOutcome.ItemsFound, 1);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::Stopped);
+}
+
+// The window's posted calls, held until the crawl is over: neither the crawl
+// nor the reader waits for them.
+TEST_F(CrawlTest, PostedPagesProgressAndFailuresReachTheWindowInOrder) {
+    Shop.Sales[1] = {Page({"1", "2"}, false)};
+    // sales page 2 unscripted: refused
+    Shop.Sales[3] = {Page({"3"}, false), true}; // cut short after the side bar
+    Shop.Sales[4] = {Page({"4"}, true)};
+    Shop.Default[1] = {Page({"4", "3", "2"}, false)};
+    Shop.Default[2] = {Page({"1"}, true)};
+    std::vector<std::function<void()>> posted;
+    std::vector<std::string> window; // what reached the window, in order
+    TRunOperations ops = Operations();
+    ops.Post = [&posted](std::function<void()> call) { posted.push_back(std::move(call)); };
+    ops.AddItemRow = [&window](const TItemInfo& item) {
+        window.push_back("row " + item.ID + " rank " + std::to_string(item.Rank));
+    };
+    ops.ReportProgress = [&](const TRunProgress& p) {
+        window.push_back((p.Pass == TPass::Sales ? "sales " : "default ") + std::to_string(p.Page) +
+                         " found " + std::to_string(p.ItemsFound) + " of " +
+                         std::to_string(Lists.SalesOrderList.size() + Lists.DefaultList.size()));
+    };
+    ops.ReportPageFailed = [&window](TPass pass, const TFetchFailure& failure) {
+        window.push_back((pass == TPass::Sales ? "sales " : "default ") +
+                         std::to_string(failure.Page) + " failed");
+    };
+    TRunThread worker(std::move(ops));
+    worker.CrawlListings();
+
+    EXPECT_TRUE(Lists.SalesOrderList.empty()); // nothing ran yet
+    EXPECT_EQ(SyncCalls, 0);
+    EXPECT_EQ(worker.SalesOutcome.ItemsFound, 4);
+    EXPECT_EQ(worker.SalesOutcome.FailedPages, 2);
+    EXPECT_EQ(worker.SalesOutcome.LastFailure->Page, 3);
+    EXPECT_EQ(worker.DefaultOutcome.ItemsFound, 4);
+    EXPECT_EQ(worker.DefaultOutcome.LastPage, 2);
+    for (const auto& call : posted)
+        call();
+    // Each progress line counts the items handed over before it.
+    EXPECT_THAT(window,
+                ElementsAre("sales 1 found 0 of 0", "sales 2 found 2 of 2", "sales 2 failed",
+                            "sales 3 found 2 of 2", "sales 3 failed", "sales 4 found 3 of 3",
+                            "default 1 found 0 of 4", "row 4 rank 1", "row 3 rank 2",
+                            "row 2 rank 3", "default 2 found 3 of 7", "row 1 rank 4"));
+    EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("4", "3", "2", "1"));
+    EXPECT_EQ(Lists.SalesOrderList.size(), 4u);
+}
+
+TEST_F(CrawlTest, FailedPostedPageEndsTheCrawlBeforeItsNextPage) {
+    Shop.Sales[1] = {Page({"s"}, true)};
+    for (int page = 1; page <= 50; ++page)
+        Shop.Default[page] = {Page({std::to_string(page)}, false)};
+    // The window runs the posted pages on its own time: here, while the
+    // crawl fetches default page 3; the first row it adds fails.
+    std::mutex lock;
+    std::vector<std::function<void()>> posted;
+    const auto runPosted = [&] {
+        std::lock_guard guard(lock);
+        for (auto& call : posted) {
+            try {
+                call();
+            } catch (...) {
+                // as the window's bridge does: nobody waits for a posted call
+            }
+        }
+        posted.clear();
+    };
+    TRunOperations ops = Operations();
+    ops.Post = [&](std::function<void()> call) {
+        std::lock_guard guard(lock);
+        posted.push_back(std::move(call));
+    };
+    ops.AddItemRow = [](const TItemInfo&) { throw std::bad_alloc(); };
+    bool bothPosted = false;
+    Shop.OnFetch = [&](int call) {
+        if (call != 4) // sales page 1, default pages 1 and 2 come before
+            return;
+        for (int i = 0; i < 500 && !bothPosted; ++i) {
+            {
+                std::lock_guard guard(lock);
+                bothPosted = posted.size() >= 2; // the sales page and default page 1
+            }
+            if (!bothPosted)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        runPosted();
+    };
+    TRunThread worker(std::move(ops));
+    EXPECT_THROW(worker.CrawlListings(), std::runtime_error);
+    runPosted(); // what came later is not added
+
+    EXPECT_TRUE(bothPosted);
+    EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 3); // none after the page in flight
+    EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
+    EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("1"));
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::NotRun);
+}
+
+TEST_F(CrawlTest, FailedHandOverEndsTheCrawl) {
+    for (int page = 1; page <= 50; ++page)
+        Shop.Sales[page] = {Page({std::to_string(page)}, false)};
+    TRunOperations ops = Operations();
+    ops.Synchronize = [](const std::function<void()>&) { throw std::bad_alloc(); };
+    TRunThread worker(std::move(ops));
+
+    EXPECT_THROW(worker.CrawlListings(), std::bad_alloc);
+    EXPECT_TRUE(Lists.SalesOrderList.empty());
+    // At most the page that failed, the pages queued behind it and the one
+    // in flight when the crawl learnt of it.
+    EXPECT_LE(Shop.Urls.size(), 2 + TPageReader::kMaxQueuedTasks);
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::NotRun);
 }
 
 TEST_F(CrawlTest, ProgressBeforeEveryPage) {
@@ -345,6 +540,37 @@ TEST_F(CrawlTest, ProgressBeforeEveryPage) {
     // Each report is one more synchronous call: 7 pages, and one hand-over
     // for each of the 6 pages that had items.
     EXPECT_EQ(SyncCalls, 13);
+}
+
+TEST_F(CrawlTest, ReaderThreadEndsWithTheCrawlHoweverItEnds) {
+    const long before = ThreadCount();
+    if (before < 0)
+        GTEST_SKIP() << "no thread list on this system";
+    Shop.Sales[1] = {Page({"1"}, false)};
+    Shop.Sales[2] = {Page({"2"}, true)};
+    long during = 0;
+    Shop.OnFetch = [&during](int call) {
+        if (call == 2)
+            during = ThreadCount();
+    };
+    struct Case {
+        const char* name;
+        bool handOverFails;
+    };
+    for (const Case c : {Case{"read to the end", false}, Case{"hand-over fails", true}}) {
+        SCOPED_TRACE(c.name);
+        TRunOperations ops = Operations();
+        if (c.handOverFails)
+            ops.Synchronize = [](const std::function<void()>&) { throw std::bad_alloc(); };
+        Shop.Urls.clear();
+        TRunThread worker(std::move(ops));
+        if (c.handOverFails)
+            EXPECT_THROW(worker.CrawlListings(), std::bad_alloc);
+        else
+            worker.CrawlListings();
+        EXPECT_EQ(during, before + 1); // the reader, while the crawl runs
+        EXPECT_EQ(ThreadCount(), before);
+    }
 }
 
 TEST_F(CrawlTest, FieldsOfARealisticPage) {

@@ -83,6 +83,37 @@ TEST(ListingItemPieces, NarrowsToTheItemList) {
     EXPECT_EQ(pieces[0], "\">A");
 }
 
+TEST(HasListingItems, AgreesWithTheSplit) {
+    using test::ListingPageBuilder;
+    using test::MakeItem;
+    const std::string list = "<ul class=\"list-view\">", item = " class=\"list-item\">A",
+                      side = "<div id=\"SideBarBox\" >";
+    struct Case {
+        const char* name;
+        std::string page;
+        bool has;
+    };
+    const Case cases[] = {
+        {"built page", ListingPageBuilder().Add(MakeItem("1", "a", "1", "1")).Build(), true},
+        {"no item", ListingPageBuilder().Build(), false},
+        {"no list marker",
+         ListingPageBuilder().Add(MakeItem("1", "a", "1", "1")).WithoutListMarker().Build(), false},
+        {"no side bar",
+         ListingPageBuilder().Add(MakeItem("1", "a", "1", "1")).WithoutSideBar().Build(), false},
+        {"empty", "", false},
+        {"item only after the side bar", list + side + item, false},
+        {"side bar only before the list", side + list + item, false},
+        {"item marker cut by the side bar", list + " class=\"list-" + side + "item\">", false},
+        {"item right before the side bar", list + item + side, true},
+        {"item before the list marker", item + list + side, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(HasListingItems(c.page), c.has);
+        EXPECT_EQ(HasListingItems(c.page), !ListingItemPieces(c.page).empty());
+    }
+}
+
 TEST(IsLastListingPage, EndMarker) {
     using test::ListingPageBuilder;
     EXPECT_TRUE(IsLastListingPage(ListingPageBuilder().Last().Build()));

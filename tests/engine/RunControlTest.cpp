@@ -43,6 +43,17 @@ public:
         done.get(); // rethrows what the call threw
     }
 
+    // Runs call later, in order with the synchronous ones, without waiting.
+    void Post(std::function<void()> call) {
+        {
+            std::lock_guard lock(Mutex);
+            if (Closed)
+                throw std::runtime_error("the window is gone");
+            Queue.emplace_back(std::move(call));
+        }
+        Wake.notify_all();
+    }
+
     void Close() {
         std::lock_guard lock(Mutex);
         Closed = true;
@@ -95,6 +106,7 @@ protected:
         };
         ops.ReadNick = [] { return std::string("shop"); };
         ops.Synchronize = [this](const std::function<void()>& call) { Owner.Synchronize(call); };
+        ops.Post = [this](std::function<void()> call) { Owner.Post(std::move(call)); };
         ops.Lists = &Lists;
         ops.StopRequested = Stop;
         ops.AddItemRow = [this](const TItemInfo& item) {
@@ -114,6 +126,29 @@ protected:
     void Log(const std::string& what) {
         EXPECT_EQ(std::this_thread::get_id(), Owner.Id()) << what << " ran off the owner thread";
         Calls.push_back(what);
+    }
+
+    // Stops the run during the fetch of the pass's page 2 (never the last
+    // page), once page 1 with its item id has reached the owner.
+    TRunOperations StopDuringSecondPage(const std::string& sort, const char* id) {
+        auto seen = std::make_shared<std::promise<void>>();
+        std::shared_future<void> shown = seen->get_future().share();
+        Fetch = [this, sort, id, shown](const std::string& url, std::string& body) {
+            if (url.find(sort) == std::string::npos)
+                return;
+            body = ListingPageBuilder().Add(MakeItem(id, id, "1", "1")).Build();
+            if (url.find("&s=") == std::string::npos)
+                return;
+            ASSERT_EQ(shown.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+            Stop->store(true);
+        };
+        TRunOperations ops = Operations();
+        // Page 2's progress reaches the owner after page 1's items.
+        ops.ReportProgress = [seen](const TRunProgress& progress) {
+            if (progress.Page == 2)
+                seen->set_value();
+        };
+        return ops;
     }
 
     void WaitForFinish() {
@@ -157,16 +192,13 @@ TEST_F(RunControlTest, ExhaustedResourceStillEndsTheRunForTheUser) {
 }
 
 TEST_F(RunControlTest, StopInTheSalesPassMakesNoComparison) {
-    Fetch = [this](const std::string&, std::string& body) {
-        Stop->store(true);
-        body = ListingPageBuilder().Add(MakeItem("x", "x", "1", "1")).Build(); // never last
-    };
-    TRunThread::StartRun(Operations());
+    TRunThread::StartRun(StopDuringSecondPage("biz30day", "x"));
     WaitForFinish();
 
     // A partial sales list would mark items as demoted that are not.
     EXPECT_THAT(Calls, ElementsAre("finish"));
-    EXPECT_EQ(Lists.SalesOrderList.size(), 1u); // the page fetched whole is still read
+    // Page 2 ended well, but after the stop: it is not shown.
+    EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
     EXPECT_EQ(Report.Sales.End, TPassEnd::Stopped);
     EXPECT_EQ(Report.Sales.LastPage, 1);
     EXPECT_EQ(Report.Default.End, TPassEnd::Stopped);
@@ -174,19 +206,14 @@ TEST_F(RunControlTest, StopInTheSalesPassMakesNoComparison) {
 }
 
 TEST_F(RunControlTest, StopInTheDefaultPassAnalysesWhatWasRead) {
-    Fetch = [this](const std::string& url, std::string& body) {
-        if (url.find("coefp") == std::string::npos)
-            return;
-        Stop->store(true);
-        body = ListingPageBuilder().Add(MakeItem("b", "b", "1", "1")).Build();
-    };
-    TRunThread::StartRun(Operations());
+    TRunThread::StartRun(StopDuringSecondPage("coefp", "b"));
     WaitForFinish();
 
     EXPECT_THAT(Calls, ElementsAre("row b", "analyse", "finish"));
     EXPECT_EQ(Report.Sales.End, TPassEnd::EndMarker);
     EXPECT_EQ(Report.Default.End, TPassEnd::Stopped);
     EXPECT_EQ(Report.Default.LastPage, 1);
+    EXPECT_EQ(Report.Default.ItemsFound, 1);
 }
 
 TEST_F(RunControlTest, DefaultListingUnreadBecauseOfFailuresMakesNoComparison) {
@@ -277,6 +304,40 @@ TEST_F(RunControlTest, WindowGoneMidRunEndsItsThreads) {
     // No hand-over reaches a closed owner; the threads still end (TearDown).
     EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
     EXPECT_TRUE(Calls.empty());
+}
+
+TEST_F(RunControlTest, WindowGoneWhileItTakesAPageEndsTheRun) {
+    // A default listing without end, so pages keep coming while the owner
+    // is busy with the first.
+    Fetch = [](const std::string& url, std::string& body) {
+        if (url.find("coefp") != std::string::npos)
+            body = ListingPageBuilder().Add(MakeItem("d", "d", "1", "1")).Build();
+    };
+    std::promise<void> entered, release;
+    std::shared_future<void> released = release.get_future().share();
+    int rows = 0;
+    AddItemRow = [&](const TItemInfo&) {
+        if (++rows > 1)
+            return;
+        entered.set_value();
+        released.wait_for(std::chrono::seconds(5));
+    };
+    TRunOperations ops = Operations();
+    ops.ReportProgress = [this](const TRunProgress& progress) {
+        Log((progress.Pass == TPass::Sales ? "sales page " : "default page ") +
+            std::to_string(progress.Page));
+    };
+    TRunThread::StartRun(std::move(ops));
+    ASSERT_EQ(entered.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    // As the window does when it closes: stop, then no more calls.
+    Stop->store(true);
+    Owner.Close();
+    release.set_value();
+
+    EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    // The hand-over under way ends; nothing reaches the owner after it.
+    EXPECT_EQ(rows, 1);
+    EXPECT_THAT(Calls, ElementsAre("sales page 1", "default page 1", "row d"));
 }
 
 } // namespace
