@@ -30,6 +30,8 @@
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
 
+#include <optional>
+
 namespace korvane {
 
 namespace {
@@ -315,7 +317,16 @@ void TMainForm::btnSearchClick() {
         alive->Post(std::move(call));
     };
     // The nick box belongs to this thread: the worker reads it through a call.
-    ops.ReadNick = [this, sync = ops.Synchronize] {
+    // The sales pass starts now, so its read is made here and the first fetch
+    // need not wait for the window to repaint the cleared tables.
+    RunNick = NickText();
+    ops.ReadNick = [this, sync = ops.Synchronize,
+                    first = std::optional<std::string>(RunNick)]() mutable {
+        if (first) {
+            std::string nick = std::move(*first);
+            first.reset();
+            return nick;
+        }
         std::string nick;
         sync([this, &nick] { RunNick = nick = NickText(); });
         return nick;
