@@ -184,10 +184,14 @@ double Median(std::vector<double> values) {
 // own fetch and nothing else; the counter "ratio" is run time over fetch time,
 // "ratio_median" the median of the iterations' own ratios. The bare fetches
 // come before the run in every other iteration, so a machine that slows down
-// or speeds up meanwhile does not favour either side.
+// or speeds up meanwhile does not favour either side. The argument delays
+// every answer of the marketplace by that many milliseconds.
 void BM_WholeRunLoopback(benchmark::State& state) {
     test::FixtureMarketplace marketplace;
     marketplace.SetShop(Pages(true), Pages(false));
+    // Each page answered that late, as a real server would: what the run
+    // adds to its fetches then shows without loopback's near-free transfer.
+    marketplace.SetDelay(std::chrono::milliseconds(state.range(0)));
     std::mutex lock;
     std::vector<std::string> urls;
     TMainFormSettings settings;
@@ -237,7 +241,13 @@ void BM_WholeRunLoopback(benchmark::State& state) {
     state.counters["ratio"] = fetchTotal > 0 ? runTotal / fetchTotal : 0;
     state.counters["ratio_median"] = Median(ratios);
 }
-BENCHMARK(BM_WholeRunLoopback)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(4.0);
+BENCHMARK(BM_WholeRunLoopback)
+    ->ArgName("server_delay_ms")
+    ->Arg(0)
+    ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(4.0);
 
 } // namespace
 

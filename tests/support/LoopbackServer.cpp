@@ -1,5 +1,7 @@
 #include "LoopbackServer.h"
 
+#include <algorithm>
+
 #include <stdexcept>
 
 namespace korvane::test {
@@ -17,7 +19,11 @@ std::string LoopbackPeer::ReceiveSome(std::chrono::milliseconds limit, bool& clo
     closed = false;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!Server.Stopping() && std::chrono::steady_clock::now() < deadline) {
-        if (Sockets::Poll(Socket, false, kStopPollMs) <= 0)
+        // Never past the limit: a page delayed 2 ms must not wait a whole poll.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const int wait = static_cast<int>(std::clamp<long long>(left.count(), 1, kStopPollMs));
+        if (Sockets::Poll(Socket, false, wait) <= 0)
             continue;
         char buffer[65536];
         const long n = Sockets::Recv(Socket, buffer, sizeof buffer);
@@ -110,7 +116,9 @@ bool LoopbackPeer::WaitForClientClose(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!Server.Stopping() && std::chrono::steady_clock::now() < deadline) {
         bool closed = false;
-        Pending += ReceiveSome(std::chrono::milliseconds(kStopPollMs), closed);
+        Pending += ReceiveSome(std::chrono::ceil<std::chrono::milliseconds>(
+                                   deadline - std::chrono::steady_clock::now()),
+                               closed);
         if (closed)
             return true;
     }
