@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -206,7 +207,9 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
             throw std::runtime_error("a page could not be handed over");
         if (StopRequested())
             return end(TPassEnd::Stopped, page - 1);
-        if (Ops.ReportProgress)
+        // Later pages are announced with the page before them (below): one
+        // wake of the reader per page, not two, while the fetch starts.
+        if (page == 1 && Ops.ReportProgress)
             QueueOnReader(reader, [this, progress = TRunProgress{pass, page, 0, salesPages}] {
                 ReportProgress(progress);
             });
@@ -236,23 +239,31 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
             LastPageIsLast = IsLastListingPage(pageText);
             hasItems = HasListingItems(pageText);
         }
-        if (hasItems)
-            QueueOnReader(reader, [this, pass, page, text = std::move(pageText)] {
-                Tally.ItemsFound += ReadPage(pass, text);
-                Tally.PagesRead = page;
-            });
-        else
-            QueueOnReader(reader, [this, page] { Tally.PagesRead = page; });
 
         // The end test reads the most recent non-empty body, so a failed
         // fetch right after the sales pass's last page ends the default pass.
-        if (LastPageIsLast)
-            return end(TPassEnd::EndMarker, page);
         emptyPagesInRow = hasItems ? 0 : emptyPagesInRow + 1;
-        if (emptyPagesInRow >= kMaxEmptyPagesInRow)
-            return end(TPassEnd::NoItems, page);
-        if (page >= kMaxPagesPerPass)
-            return end(TPassEnd::PageLimit, page);
+        std::optional<TPassEnd> passEnd;
+        if (LastPageIsLast)
+            passEnd = TPassEnd::EndMarker;
+        else if (emptyPagesInRow >= kMaxEmptyPagesInRow)
+            passEnd = TPassEnd::NoItems;
+        else if (page >= kMaxPagesPerPass)
+            passEnd = TPassEnd::PageLimit;
+
+        std::optional<TRunProgress> next;
+        if (!passEnd && Ops.ReportProgress)
+            next = TRunProgress{pass, page + 1, 0, salesPages};
+        QueueOnReader(reader, [this, pass, page, next, hasItems, text = std::move(pageText)] {
+            if (hasItems)
+                Tally.ItemsFound += ReadPage(pass, text);
+            Tally.PagesRead = page;
+            // Nothing more is announced once the seller stopped.
+            if (next && !StopRequested())
+                ReportProgress(*next);
+        });
+        if (passEnd)
+            return end(*passEnd, page);
     }
 }
 
