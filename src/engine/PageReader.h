@@ -22,9 +22,10 @@ namespace korvane {
 // are dropped.
 class TPageReader {
 public:
-    // A page is up to three tasks (its progress, its failure, its items), so
-    // the crawl runs at most about six pages ahead of the reader.
-    static constexpr std::size_t kMaxQueuedTasks = 18;
+    // A page is one task (its items and the next page's progress), two when
+    // its fetch failed, so the crawl runs at most about six pages ahead of
+    // the reader and holds at most as many page texts.
+    static constexpr std::size_t kMaxQueuedTasks = 6;
 
     TPageReader();
     ~TPageReader();
