@@ -133,7 +133,6 @@ std::vector<std::int32_t> ByTieClasses(std::span<const std::int32_t> keys) {
     });
 
     TPositionCounts greater(n); // positions of greater keys
-    std::int64_t greaterTotal = 0;
     std::vector<std::int32_t> order;
     order.reserve(n);
     TTieRing ring;
@@ -154,12 +153,12 @@ std::vector<std::int32_t> ByTieClasses(std::span<const std::int32_t> keys) {
             ring.Join(own[k]);
             greaterBefore = upTo;
         }
-        ring.Turn(greaterTotal - greaterBefore);
+        // Every element before this class in byKey is greater.
+        ring.Turn(static_cast<std::int64_t>(first) - greaterBefore);
         ring.AppendTo(order);
 
         for (const std::int32_t position : own)
             greater.Mark(static_cast<std::size_t>(position));
-        greaterTotal += static_cast<std::int64_t>(own.size());
         first = end;
     }
     return order;

@@ -149,6 +149,11 @@ void TRunThread::PostToOwner(std::function<void()> call) {
     });
 }
 
+void TRunThread::ThrowIfHandOverFailed() const {
+    if (HandOverFailed->load())
+        throw std::runtime_error("a page could not be handed over");
+}
+
 bool TRunThread::StopRequested() const {
     return Ops.StopRequested && Ops.StopRequested->load(std::memory_order_acquire);
 }
@@ -175,8 +180,7 @@ TPassOutcome TRunThread::ReadPass(TPass pass, TPageReader& reader) {
     } else {
         reader.Drain();
     }
-    if (HandOverFailed->load())
-        throw std::runtime_error("a page could not be handed over");
+    ThrowIfHandOverFailed();
     outcome.ItemsFound = Tally.ItemsFound;
     outcome.FailedPages = Tally.FailedPages;
     outcome.LastFailure = Tally.LastFailure;
@@ -203,8 +207,7 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
     for (int page = 1;; ++page) {
         // A page could not be handed over: no further page.
         reader.ThrowIfFailed();
-        if (HandOverFailed->load())
-            throw std::runtime_error("a page could not be handed over");
+        ThrowIfHandOverFailed();
         if (StopRequested())
             return end(TPassEnd::Stopped, page - 1);
         // Later pages are announced with the page before them (below): one

@@ -184,6 +184,8 @@ private:
     // Carries call to the owner without waiting for it when Post is given.
     void PostToOwner(std::function<void()> call);
     void ReportProgress(TRunProgress progress);
+    // A posted hand-over failed in the owner: no further page.
+    void ThrowIfHandOverFailed() const;
     bool StopRequested() const;
 
     TRunOperations Ops;
