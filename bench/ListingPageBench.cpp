@@ -1,4 +1,5 @@
 // Cutting one realistic listing page: 42 items, about 300 KB of GBK markup.
+#include "ListingPage.h"
 #include "ListingPageBuilder.h"
 #include "ThreadUnit.h"
 
@@ -36,5 +37,18 @@ void BM_ReadListingPage(benchmark::State& state) {
     state.counters["items"] = static_cast<double>(lists.DefaultList.size());
 }
 BENCHMARK(BM_ReadListingPage);
+
+// What the crawl does with a page before it asks for the next one: the end
+// test and the check for items. The next fetch waits on it.
+void BM_PageBeforeNextFetch(benchmark::State& state) {
+    const std::string page = RealisticPage();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(IsLastListingPage(page));
+        benchmark::DoNotOptimize(HasListingItems(page));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(page.size()));
+}
+BENCHMARK(BM_PageBeforeNextFetch);
 
 } // namespace

@@ -172,6 +172,22 @@ void BM_WholeRunInMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_WholeRunInMemory)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// One repaint of sgData1 full of a finished run's rows: what a refresh of
+// the table costs the window, while a run fills it or the seller scrolls.
+void BM_GridRepaint(benchmark::State& state) {
+    TMainFormSettings settings;
+    settings.FetchPage = [](const std::string& url, std::string& body) {
+        if (const std::string* page = PageFor(url))
+            body = *page;
+    };
+    TBenchWindow window(std::move(settings));
+    window.Run();
+    QWidget* cells = window.Window().findChild<QAbstractScrollArea*>("sgData1")->viewport();
+    for (auto _ : state)
+        cells->repaint();
+}
+BENCHMARK(BM_GridRepaint)->Unit(benchmark::kMicrosecond);
+
 double Median(std::vector<double> values) {
     if (values.empty())
         return 0;
@@ -233,6 +249,8 @@ void BM_WholeRunLoopback(benchmark::State& state) {
         marketplace.ClearRequests();
     }
     CheckRows(state, window.Window());
+    state.counters["sgData1_paints"] =
+        benchmark::Counter(window.Paints(), benchmark::Counter::kAvgIterations);
     state.counters["pages"] = static_cast<double>(urls.size());
     state.counters["fetch_in_run_ms"] =
         benchmark::Counter(inRun * 1000, benchmark::Counter::kAvgIterations);

@@ -92,6 +92,13 @@ TGridView::TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent
     left->setDefaultSectionSize(TStringGrid::kRowHeight);
     left->setSectionsClickable(false);
     connect(left, &QHeaderView::sectionDoubleClicked, this, [this] { emit DoubleClicked(); });
+    // A run writes the rank of every new row into the row header. The table
+    // answers any header text change with a layout and a repaint of every
+    // visible cell, and new rows with the same: sections here have fixed
+    // sizes, so only rows that come into view need painting.
+    disconnect(Model, &QAbstractItemModel::headerDataChanged, this, nullptr);
+    disconnect(left, &QHeaderView::sectionCountChanged, this, nullptr);
+    connect(left, &QHeaderView::sectionCountChanged, this, &TGridView::RowCountChanged);
 
     connect(Model, &TGridModel::ColumnWidthsChanged, this, &TGridView::ApplyColumnWidths);
     connect(Model, &QAbstractItemModel::modelAboutToBeReset, this, &TGridView::RememberSelection);
@@ -198,6 +205,18 @@ void TGridView::setVisible(bool visible) {
         FollowBar(horizontalScrollBar(), HorizontalBar);
     if (VerticalBar != nullptr)
         FollowBar(verticalScrollBar(), VerticalBar);
+}
+
+void TGridView::RowCountChanged(int oldCount, int newCount) {
+    // Rows appended below the visible ones change only the scroll range.
+    if (newCount > oldCount && isVisible()) {
+        const int lastVisible = rowAt(viewport()->height() - 1);
+        if (lastVisible >= 0 && lastVisible < oldCount) {
+            updateGeometries();
+            return;
+        }
+    }
+    rowCountChanged(oldCount, newCount);
 }
 
 void TGridView::SetDrawCellHook(TDrawCellHook hook) {

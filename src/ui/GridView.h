@@ -49,6 +49,7 @@ protected:
 
 private:
     void ApplyColumnWidths();
+    void RowCountChanged(int oldCount, int newCount);
     void RememberSelection();
     void RestoreSelection();
     void SyncBar(QScrollBar* inner, QScrollBar* outer);

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -131,6 +132,64 @@ TEST_F(ResultTablesViewTest, RowsAndClearsReachTheScreenAndScrollBars) {
     EXPECT_EQ(view->model()->index(0, 0).data().toString(), QString());
     EXPECT_EQ(view->model()->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("宝贝"));
     EXPECT_FALSE(Find<QScrollBar>("sgData1VSB")->isVisible());
+}
+
+// Records the areas of a widget that get painted.
+class TPaintRecorder : public QObject {
+public:
+    explicit TPaintRecorder(QWidget* widget) : Widget(widget) { widget->installEventFilter(this); }
+    ~TPaintRecorder() override { Widget->removeEventFilter(this); }
+    QRegion Painted;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            Painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+
+private:
+    QWidget* Widget;
+};
+
+TEST_F(ResultTablesViewTest, OnlyRowsThatComeIntoViewArePainted) {
+    TGridView* view = View("sgData1");
+    QWidget* cells = view->viewport();
+    auto* bar = Find<QScrollBar>("sgData1VSB");
+    TItemInfo item{"42", Gbk("连衣裙"), "9.90", 1, 3, 0, 0};
+    const auto append = [&](int rows) {
+        const int before = view->model()->rowCount();
+        for (int i = 0; i < rows; ++i) {
+            item.Rank = before + i;
+            AddItemRow(Form->Grid1(), item);
+        }
+        ASSERT_TRUE(
+            test::WaitUntil([&] { return view->model()->rowCount() == before + rows; }, 1000));
+        // Layout and paint come on later turns of the event loop.
+        QTest::qWait(100);
+    };
+
+    // Rows into an empty table are in view: every cell is painted.
+    auto painted = std::make_unique<TPaintRecorder>(cells);
+    append(100);
+    EXPECT_EQ(painted->Painted.boundingRect(), cells->rect());
+
+    // Rows below a full view: the scroll range grows, no cell is painted
+    // again but the strip under the placed scroll bar, which repaints.
+    painted = std::make_unique<TPaintRecorder>(cells);
+    const int maximum = bar->maximum();
+    append(100);
+    EXPECT_GT(bar->maximum(), maximum);
+    const QRect under(cells->mapFrom(bar->parentWidget(), bar->geometry().topLeft()), bar->size());
+    const QRegion beside = painted->Painted - QRegion(under);
+    EXPECT_TRUE(beside.isEmpty()) << beside.boundingRect().width() << "x"
+                                  << beside.boundingRect().height();
+
+    // Scrolled to the end, the last rows show.
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    EXPECT_EQ(view->rowAt(cells->height() - 1), 200); // the empty bottom row
+    EXPECT_EQ(view->model()->headerData(199, Qt::Vertical).toString(), "200");
 }
 
 TEST_F(ResultTablesViewTest, HeaderPressesToggleTheSortAndTheGatesHold) {
