@@ -155,10 +155,6 @@ void BM_EndOfRunSortOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_EndOfRunSortOnly)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-} // namespace
-
-namespace {
-
 // The strict exchange sort on its own, with many small tie classes spread
 // over the whole list (sales counts that repeat a few times each in a listing
 // not ordered by them): the shape whose ties cost most to untangle.

@@ -8,6 +8,7 @@
 #include "ListingPageBuilder.h"
 #include "ListingUrls.h"
 #include "Main.h"
+#include "PaintRecorder.h"
 #include "QtWait.h"
 #include "RecordingDesktop.h"
 #include "ThreadUnit.h"
@@ -74,24 +75,6 @@ const std::string* PageFor(const std::string& url) {
                : nullptr;
 }
 
-// Counts and times the paints of a widget.
-class TPaintCounter : public QObject {
-public:
-    explicit TPaintCounter(QWidget* widget) : Widget(widget) { widget->installEventFilter(this); }
-    ~TPaintCounter() override { Widget->removeEventFilter(this); }
-    int Paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++Paints;
-        return false;
-    }
-
-private:
-    QWidget* Widget;
-};
-
 // The window as the user has it, on the first tab, with the crawl's fetch
 // replaced by fetch.
 class TBenchWindow {
@@ -107,7 +90,7 @@ public:
         Button = Form->findChild<QPushButton*>("btnSearch");
         // A blank nick starts no run.
         Form->findChild<QLineEdit*>("txtID")->setText(QStringLiteral("shop"));
-        Painted = std::make_unique<TPaintCounter>(
+        Painted = std::make_unique<test::TPaintRecorder>(
             Form->findChild<QAbstractScrollArea*>("sgData1")->viewport());
     }
     ~TBenchWindow() {
@@ -136,7 +119,7 @@ private:
     test::TRecordingDesktop Desktop;
     std::unique_ptr<TMainForm> Form;
     QPushButton* Button = nullptr;
-    std::unique_ptr<TPaintCounter> Painted;
+    std::unique_ptr<test::TPaintRecorder> Painted;
 };
 
 void CheckRows(benchmark::State& state, TMainForm& form) {

@@ -303,19 +303,17 @@ void TMainForm::btnSearchClick() {
         const http::TIdAbortScope scope(abort);
         fetch(url, body);
     };
-    std::weak_ptr<TRunBridge> bridge = Bridge;
-    ops.Synchronize = [bridge](const std::function<void()>& call) {
-        const auto alive = bridge.lock();
+    // The bridge goes with the window: a call after that ends the run.
+    const auto liveBridge = [bridge = std::weak_ptr<TRunBridge>(Bridge)] {
+        std::shared_ptr<TRunBridge> alive = bridge.lock();
         if (!alive)
             throw TRunAborted();
-        alive->Synchronize(call);
+        return alive;
     };
-    ops.Post = [bridge](std::function<void()> call) {
-        const auto alive = bridge.lock();
-        if (!alive)
-            throw TRunAborted();
-        alive->Post(std::move(call));
+    ops.Synchronize = [liveBridge](const std::function<void()>& call) {
+        liveBridge()->Synchronize(call);
     };
+    ops.Post = [liveBridge](std::function<void()> call) { liveBridge()->Post(std::move(call)); };
     // The nick box belongs to this thread: the worker reads it through a call.
     // The sales pass starts now, so its read is made here and the first fetch
     // need not wait for the window to repaint the cleared tables.

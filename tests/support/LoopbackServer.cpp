@@ -1,7 +1,6 @@
 #include "LoopbackServer.h"
 
 #include <algorithm>
-
 #include <stdexcept>
 
 namespace korvane::test {

@@ -3,6 +3,7 @@
 #include "GbkText.h"
 #include "GridView.h"
 #include "MyUtils.h"
+#include "PaintRecorder.h"
 #include "QtWait.h"
 #include "RecordingDesktop.h"
 #include "ResultTables.h"
@@ -12,7 +13,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
-#include <QPaintEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -134,24 +134,6 @@ TEST_F(ResultTablesViewTest, RowsAndClearsReachTheScreenAndScrollBars) {
     EXPECT_FALSE(Find<QScrollBar>("sgData1VSB")->isVisible());
 }
 
-// Records the areas of a widget that get painted.
-class TPaintRecorder : public QObject {
-public:
-    explicit TPaintRecorder(QWidget* widget) : Widget(widget) { widget->installEventFilter(this); }
-    ~TPaintRecorder() override { Widget->removeEventFilter(this); }
-    QRegion Painted;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            Painted += static_cast<QPaintEvent*>(event)->region();
-        return false;
-    }
-
-private:
-    QWidget* Widget;
-};
-
 TEST_F(ResultTablesViewTest, OnlyRowsThatComeIntoViewArePainted) {
     TGridView* view = View("sgData1");
     QWidget* cells = view->viewport();
@@ -170,13 +152,13 @@ TEST_F(ResultTablesViewTest, OnlyRowsThatComeIntoViewArePainted) {
     };
 
     // Rows into an empty table are in view: every cell is painted.
-    auto painted = std::make_unique<TPaintRecorder>(cells);
+    auto painted = std::make_unique<test::TPaintRecorder>(cells);
     append(100);
     EXPECT_EQ(painted->Painted.boundingRect(), cells->rect());
 
     // Rows below a full view: the scroll range grows, no cell is painted
     // again but the strip under the placed scroll bar, which repaints.
-    painted = std::make_unique<TPaintRecorder>(cells);
+    painted = std::make_unique<test::TPaintRecorder>(cells);
     const int maximum = bar->maximum();
     append(100);
     EXPECT_GT(bar->maximum(), maximum);
