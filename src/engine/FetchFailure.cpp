@@ -81,6 +81,10 @@ TFetchFailure TFetchFailure::Describe(const std::exception_ptr& error, int page)
         if (const auto* status = dynamic_cast<const http::EIdProtocolReplyError*>(&e)) {
             failure.Kind = TFetchFailureKind::ServerError;
             failure.StatusCode = status->ReplyCode;
+        } else if (dynamic_cast<const http::EIdIOHandlerPropInvalid*>(&e)) {
+            // The crawl asks for plain http only: an https address was
+            // reached through a redirect.
+            failure.Kind = TFetchFailureKind::LoginRequired;
         } else if (dynamic_cast<const http::EIdReadTimeout*>(&e)) {
             failure.Kind = TFetchFailureKind::ReadTimeout;
         } else if (dynamic_cast<const http::EIdConnectTimeout*>(&e)) {
@@ -98,6 +102,21 @@ TFetchFailure TFetchFailure::Describe(const std::exception_ptr& error, int page)
         failure.ClassName = "unknown";
     }
     return failure;
+}
+
+TFetchFailure TFetchFailure::OfPage(TFetchFailureKind kind, int page) {
+    TFetchFailure failure;
+    failure.Page = page;
+    failure.Kind = kind;
+    return failure;
+}
+
+bool TFetchFailure::TimedOut() const {
+    return Kind == TFetchFailureKind::ReadTimeout || Kind == TFetchFailureKind::ConnectTimeout;
+}
+
+bool TFetchFailure::TurnsAway() const {
+    return Kind == TFetchFailureKind::NotAListing || Kind == TFetchFailureKind::LoginRequired;
 }
 
 } // namespace korvane

@@ -14,6 +14,13 @@ enum class TFetchFailureKind {
     ServerError, // an error status; the code is in StatusCode
     ConnectionLost,
     NetworkUnreachable,
+    // The fetch went well but brought no listing: an empty body, or a page
+    // without the listing's markup (a verification or login page).
+    EmptyPage,
+    NotAListing,
+    // Sent on to an https address, where a plain-http client cannot follow:
+    // the marketplace wants a login or an encrypted connection.
+    LoginRequired,
     Other,
 };
 
@@ -30,6 +37,14 @@ struct TFetchFailure {
 
     // Describes error, thrown by a fetch of page.
     static TFetchFailure Describe(const std::exception_ptr& error, int page);
+    // A page whose fetch went well but whose body is no listing.
+    static TFetchFailure OfPage(TFetchFailureKind kind, int page);
+
+    // The marketplace let the page time out.
+    bool TimedOut() const;
+    // The marketplace answered, but not with the listing: asking again only
+    // deepens its suspicion, so the pass ends here.
+    bool TurnsAway() const;
 };
 
 } // namespace korvane

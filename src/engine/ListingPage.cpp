@@ -67,4 +67,8 @@ bool IsLastListingPage(std::string_view page) {
     return ContainsMarker(page, markers::kPageEnd);
 }
 
+bool IsListingPage(std::string_view page) {
+    return ContainsMarker(page, markers::kListView) || IsLastListingPage(page);
+}
+
 } // namespace korvane

@@ -27,5 +27,8 @@ std::int32_t CutItemSales(std::string_view piece);
 
 // True when the page is the last of its listing.
 bool IsLastListingPage(std::string_view page);
+// True when the page is a listing at all: it carries the item list or the
+// pager's end. A verification or login page carries neither.
+bool IsListingPage(std::string_view page);
 
 } // namespace korvane

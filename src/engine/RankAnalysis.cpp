@@ -5,6 +5,7 @@
 #include "ResultTables.h"
 #include "ResultTexts.h"
 
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -43,7 +44,9 @@ TItemRecordInfo FindSalesRecord(const TResultLists& lists, std::string_view id) 
     return {};
 }
 
-void AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid& sgData3) {
+TAnalysisSummary AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid& sgData3,
+                              TListingCoverage coverage) {
+    TAnalysisSummary summary;
     SortBySales(lists);
     const TItemList& sorted = lists.SalesSortedList;
     const std::size_t count = sorted.size();
@@ -60,6 +63,27 @@ void AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid& sgData
     std::vector<std::uint8_t> isDemoted(count);
     for (std::size_t p = 0; p < count; ++p)
         isDemoted[p] = sorted[p].ID.empty() || !listedIds.contains(sorted[p].ID) ? 1 : 0;
+    summary.Items = static_cast<std::int32_t>(count);
+
+    // A sales listing cut at the page limit ends somewhere among the items
+    // selling least. Left out of it and selling no more than the least of
+    // the items it does list, an item is past the cut, not pushed out. With
+    // no item in both listings there is no cut to judge by; an item without
+    // an id cannot be judged at all and stays demoted.
+    if (coverage.SalesCut) {
+        std::optional<std::int32_t> cutSales;
+        for (std::size_t p = 0; p < count; ++p)
+            if (isDemoted[p] == 0 && (!cutSales || sorted[p].Sales < *cutSales))
+                cutSales = sorted[p].Sales;
+        if (cutSales) {
+            summary.CutSales = *cutSales;
+            for (std::size_t p = 0; p < count; ++p)
+                if (isDemoted[p] != 0 && !sorted[p].ID.empty() && sorted[p].Sales <= *cutSales) {
+                    isDemoted[p] = 0;
+                    ++summary.PastCut;
+                }
+        }
+    }
 
     {
         TStringGrid::TUpdateScope update(sgData2);
@@ -76,11 +100,13 @@ void AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid& sgData
             sgData2.SetCell(demoted::kId, row, item.ID);
             sgData2.SetRowCount(sgData2.RowCount() + 1);
         }
+        summary.Demoted = demotedRows;
         if (demotedRows == 0) {
             Method::ClearGrid(sgData2, kEmptyTableRowCount);
-            std::string notice(texts::kNoDemotedBefore);
+            const bool whole = coverage.DefaultWhole;
+            std::string notice(whole ? texts::kNoDemotedBefore : texts::kNoneDemotedOfReadBefore);
             notice += Decimal(static_cast<std::int64_t>(count));
-            notice += texts::kNoDemotedAfter;
+            notice += whole ? texts::kNoDemotedAfter : texts::kNoneDemotedOfReadAfter;
             sgData2.SetCell(demoted::kTitle, 1, std::move(notice));
         }
     }
@@ -112,13 +138,17 @@ void AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid& sgData
         sgData3.SetCell(ranking::kRank, row, Decimal(item.Rank));
         sgData3.SetCell(ranking::kSalesRank, row, Decimal(item.SalesRank));
         sgData3.SetCell(ranking::kDifference, row, Decimal(-gaps[p]));
-        if (item.SalesRank <= kVerdictSalesRanks)
-            sgData3.SetCell(ranking::kVerdict, row,
-                            std::string(item.Rank > item.SalesRank ? texts::kDemotedVerdict
-                                                                   : texts::kNormalVerdict));
+        if (item.SalesRank <= kVerdictSalesRanks) {
+            const bool pushedDown = item.Rank > item.SalesRank;
+            summary.TopDemoted += pushedDown ? 1 : 0;
+            sgData3.SetCell(
+                ranking::kVerdict, row,
+                std::string(pushedDown ? texts::kDemotedVerdict : texts::kNormalVerdict));
+        }
         sgData3.SetCell(ranking::kId, row, item.ID);
         sgData3.SetRowCount(sgData3.RowCount() + 1);
     }
+    return summary;
 }
 
 } // namespace korvane

@@ -19,11 +19,32 @@ void SortBySales(TResultLists& lists);
 // or a record with every field empty.
 TItemRecordInfo FindSalesRecord(const TResultLists& lists, std::string_view id);
 
+// How much of the two listings a run read, when not both whole.
+struct TListingCoverage {
+    // Only a default listing read whole lets the notice say that nothing of
+    // the shop is demoted; otherwise it speaks of the items read.
+    bool DefaultWhole = true;
+    // The sales listing ended at the page limit, so an item it leaves out
+    // may merely lie past its cut rather than be pushed out: one that sells
+    // no more than the least-selling item found in both listings.
+    bool SalesCut = false;
+};
+
+// What the analysis found, for the seller's summary.
+struct TAnalysisSummary {
+    std::int32_t Items = 0;      // default-listing items analysed
+    std::int32_t Demoted = 0;    // rows of the demoted-items table
+    std::int32_t PastCut = 0;    // left out of it as past the sales listing's cut
+    std::int32_t CutSales = 0;   // sales at or below which an item counted as past the cut
+    std::int32_t TopDemoted = 0; // top sellers ranked lower than their sales earn
+};
+
 // The end-of-run analysis: sorts by sales, lists every item that the
 // sales-ordered listing leaves out in sgData2 (or the "nothing demoted"
 // notice), and ranks the others by the gap between their default rank and
 // sales rank in sgData3. Both tables are expected as a run leaves them:
 // cleared to the header and one empty row.
-void AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid& sgData3);
+TAnalysisSummary AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid& sgData3,
+                              TListingCoverage coverage = {});
 
 } // namespace korvane

@@ -31,6 +31,12 @@ inline constexpr std::string_view kNoDemotedBefore = "\xB5\xEA\xC6\xCC\xB1\xA6\x
 inline constexpr std::string_view kNoDemotedAfter =
     "\xB8\xF6 \xA3\xAC\xC3\xBB\xD3\xD0\xB1\xBB\xBD\xB5\xC8\xA8\xB1\xA6\xB1\xB4";
 
+// The same notice when the default listing was not read whole: it speaks of
+// the items read. 已读的 / 个宝贝中没有被降权宝贝
+inline constexpr std::string_view kNoneDemotedOfReadBefore = "\xD2\xD1\xB6\xC1\xB5\xC4";
+inline constexpr std::string_view kNoneDemotedOfReadAfter =
+    "\xB8\xF6\xB1\xA6\xB1\xB4\xD6\xD0\xC3\xBB\xD3\xD0\xB1\xBB\xBD\xB5\xC8\xA8\xB1\xA6\xB1\xB4";
+
 // The sort choices of the ranking tab.
 // 权重从高到低排列
 inline constexpr std::string_view kSortGapDescending =

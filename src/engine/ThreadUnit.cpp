@@ -80,23 +80,29 @@ void TRunThread::WatchRun(TRunOperations ops) {
 void TRunThread::RunSearch() {
     Watched.store(1);
     SearchDone.store(0);
+    CrawlListings();
+    TRunReport report{SalesOutcome, DefaultOutcome};
     // Only an exhausted resource, or the window going away, throws out of
-    // the crawl or a hand-over. The run still ends for the user: what was
-    // read is analysed if that can be done, and the button comes back.
+    // a hand-over. The run still ends for the user, and says how.
     try {
-        CrawlListings();
+        HandOver([this, &report] {
+            // On the owner thread, after every page posted before: one that
+            // could not be added there leaves its list short.
+            if (HandOverFailed->load()) {
+                TPassOutcome& last =
+                    report.Default.End != TPassEnd::NotRun ? report.Default : report.Sales;
+                if (last.End != TPassEnd::HandOverFailed && last.End != TPassEnd::Stopped)
+                    last.End = TPassEnd::HandOverFailed;
+            }
+            if (Ops.AnalyseRanks && report.MakesComparison())
+                Ops.AnalyseRanks(report);
+        });
     } catch (...) {
+        report.AnalysisFailed = report.MakesComparison();
     }
     try {
-        if (Ops.AnalyseRanks && TRunReport{SalesOutcome, DefaultOutcome}.MakesComparison())
-            HandOver(Ops.AnalyseRanks);
-    } catch (...) {
-    }
-    try {
-        if (Ops.FinishRun) {
-            const TRunReport report{SalesOutcome, DefaultOutcome};
+        if (Ops.FinishRun)
             HandOver([this, &report] { Ops.FinishRun(report); });
-        }
     } catch (...) {
     }
     SearchDone.store(1);
@@ -106,9 +112,28 @@ void TRunThread::RunSearch() {
 
 void TRunThread::CrawlListings() {
     // The reader's thread ends here, whichever way the crawl ends.
-    TPageReader reader;
-    SalesOutcome = ReadPass(TPass::Sales, reader);
-    DefaultOutcome = ReadPass(TPass::Default, reader);
+    try {
+        TPageReader reader;
+        SalesOutcome = ReadPass(TPass::Sales, reader);
+        // A stopped run, a marketplace that does not answer or turns the
+        // reader away, and a window that cannot take the items: the default
+        // listing would compare with nothing, and asking the marketplace
+        // again only deepens its suspicion.
+        switch (SalesOutcome.End) {
+        case TPassEnd::NoAnswer:
+        case TPassEnd::TurnedAway:
+        case TPassEnd::HandOverFailed:
+            return;
+        default:
+            break;
+        }
+        DefaultOutcome = ReadPass(TPass::Default, reader);
+    } catch (...) {
+        // No reader thread could be started: the run reads nothing.
+        TPassOutcome& current =
+            SalesOutcome.End == TPassEnd::NotRun ? SalesOutcome : DefaultOutcome;
+        current.End = TPassEnd::HandOverFailed;
+    }
 }
 
 void TRunThread::AddSalesRecord(TResultLists& lists, TItemRecordInfo&& record) {
@@ -162,7 +187,9 @@ void TRunThread::QueueOnReader(TPageReader& reader, std::function<void()> task) 
     // Checked when the task's turn comes: a stop leaves the window with the
     // pages handed over before it, which is what the run reports as read.
     reader.Submit([this, task = std::move(task)] {
-        if (!StopRequested())
+        if (StopRequested())
+            Tally.Dropped = true;
+        else
             task();
     });
 }
@@ -172,18 +199,31 @@ TPassOutcome TRunThread::ReadPass(TPass pass, TPageReader& reader) {
     Tally = {};
     if (pass == TPass::Default)
         RunningRank = 1;
-    TPassOutcome outcome = FetchPass(pass, reader);
-    if (outcome.End == TPassEnd::Stopped) {
+    TPassOutcome outcome;
+    try {
+        outcome = FetchPass(pass, reader);
+        if (outcome.End == TPassEnd::Stopped)
+            reader.Abandon();
+        else
+            reader.Drain();
+        ThrowIfHandOverFailed();
+    } catch (...) {
+        // A page could not be handed over: what reached the window is short.
         reader.Abandon();
-        // Only the pages that reached the window were read.
-        outcome.LastPage = Tally.PagesRead;
-    } else {
-        reader.Drain();
+        outcome.End = TPassEnd::HandOverFailed;
     }
-    ThrowIfHandOverFailed();
+    // A stop that came during the last fetch, or while read pages waited for
+    // the reader, leaves the pass as short as one that came earlier.
+    if (outcome.End != TPassEnd::HandOverFailed && Tally.Dropped)
+        outcome.End = TPassEnd::Stopped;
+    // Only the pages that reached the window were read.
+    if (outcome.End == TPassEnd::Stopped || outcome.End == TPassEnd::HandOverFailed)
+        outcome.LastPage = Tally.LastPage;
+    outcome.Nick = Ops.Nick;
     outcome.ItemsFound = Tally.ItemsFound;
     outcome.FailedPages = Tally.FailedPages;
     outcome.LastFailure = Tally.LastFailure;
+    outcome.PagesRead = Tally.PagesRead;
     return outcome;
 }
 
@@ -199,11 +239,12 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
     };
     if (StopRequested())
         return end(TPassEnd::Stopped, 0);
-    outcome.Nick = Ops.ReadNick ? Ops.ReadNick() : std::string{};
-    const std::string nick = Method::EncodeText(outcome.Nick);
+    const std::string nick = Method::EncodeText(Ops.Nick);
     const int salesPages = pass == TPass::Default ? SalesOutcome.LastPage : 0;
 
     int emptyPagesInRow = 0;
+    int timeoutsInRow = 0;
+    bool anythingArrived = false;
     for (int page = 1;; ++page) {
         // A page could not be handed over: no further page.
         reader.ThrowIfFailed();
@@ -218,6 +259,7 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
             });
 
         std::string pageText;
+        std::optional<TFetchFailure> failure;
         try {
             Ops.FetchPage(ListingUrl(Ops.SearchHost, pass, nick, page), pageText);
         } catch (...) {
@@ -225,20 +267,26 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
             // abandoned it halfway; the failure is kept for the end of the run.
             if (StopRequested())
                 return end(TPassEnd::Stopped, page - 1);
-            QueueOnReader(
-                reader,
-                [this, pass, failure = TFetchFailure::Describe(std::current_exception(), page)] {
-                    ++Tally.FailedPages;
-                    Tally.LastFailure = failure;
-                    if (Ops.ReportPageFailed)
-                        PostToOwner([report = Ops.ReportPageFailed, pass, failure] {
-                            report(pass, failure);
-                        });
-                });
+            failure = TFetchFailure::Describe(std::current_exception(), page);
         }
+        // A fetch that went well but brought no listing lost the page as
+        // surely as one that failed.
+        if (!failure && pageText.empty())
+            failure = TFetchFailure::OfPage(TFetchFailureKind::EmptyPage, page);
+        else if (!failure && !IsListingPage(pageText))
+            failure = TFetchFailure::OfPage(TFetchFailureKind::NotAListing, page);
+        if (failure)
+            QueueOnReader(reader, [this, pass, failure = *failure] {
+                ++Tally.FailedPages;
+                Tally.LastFailure = failure;
+                if (Ops.ReportPageFailed)
+                    PostToOwner(
+                        [report = Ops.ReportPageFailed, pass, failure] { report(pass, failure); });
+            });
 
         bool hasItems = false;
-        if (!pageText.empty()) {
+        if (!pageText.empty() && !(failure && failure->TurnsAway())) {
+            anythingArrived = true;
             LastPageIsLast = IsLastListingPage(pageText);
             hasItems = HasListingItems(pageText);
         }
@@ -246,9 +294,14 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
         // The end test reads the most recent non-empty body, so a failed
         // fetch right after the sales pass's last page ends the default pass.
         emptyPagesInRow = hasItems ? 0 : emptyPagesInRow + 1;
+        timeoutsInRow = failure && failure->TimedOut() ? timeoutsInRow + 1 : 0;
         std::optional<TPassEnd> passEnd;
-        if (LastPageIsLast)
+        if (failure && failure->TurnsAway())
+            passEnd = TPassEnd::TurnedAway;
+        else if (LastPageIsLast)
             passEnd = TPassEnd::EndMarker;
+        else if (!anythingArrived && timeoutsInRow >= kMaxTimeoutsBeforeAnswer)
+            passEnd = TPassEnd::NoAnswer;
         else if (emptyPagesInRow >= kMaxEmptyPagesInRow)
             passEnd = TPassEnd::NoItems;
         else if (page >= kMaxPagesPerPass)
@@ -257,10 +310,13 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
         std::optional<TRunProgress> next;
         if (!passEnd && Ops.ReportProgress)
             next = TRunProgress{pass, page + 1, 0, salesPages};
-        QueueOnReader(reader, [this, pass, page, next, hasItems, text = std::move(pageText)] {
+        QueueOnReader(reader, [this, pass, page, next, hasItems, failed = failure.has_value(),
+                               text = std::move(pageText)] {
             if (hasItems)
                 Tally.ItemsFound += ReadPage(pass, text);
-            Tally.PagesRead = page;
+            Tally.LastPage = page;
+            if (!failed)
+                ++Tally.PagesRead;
             // Nothing more is announced once the seller stopped.
             if (next && !StopRequested())
                 ReportProgress(*next);

@@ -3,6 +3,7 @@
 #include "FetchFailure.h"
 #include "ItemRecords.h"
 #include "ListingUrls.h"
+#include "RankAnalysis.h"
 
 #include <atomic>
 #include <chrono>
@@ -18,51 +19,76 @@ namespace korvane {
 class TPageReader;
 
 // A pass ends only when a page carries the end marker; these bound it when
-// fetches keep failing or the marketplace stops sending that marker.
+// fetches keep failing or the marketplace stops sending that marker. The
+// marketplace lists no more than kMaxPagesPerPass pages of a search.
 inline constexpr int kMaxPagesPerPass = 100;
 inline constexpr int kMaxEmptyPagesInRow = 5;
+// A marketplace that has sent nothing of a pass and lets this many pages in
+// a row time out is not answering (20 s at the read limit): the pass ends.
+inline constexpr int kMaxTimeoutsBeforeAnswer = 2;
 
 enum class TPassEnd {
-    NotRun,    // the pass has not run
-    EndMarker, // a page carried the end marker
-    PageLimit, // kMaxPagesPerPass pages were read without it
-    NoItems,   // kMaxEmptyPagesInRow pages in a row yielded no items
-    Stopped,   // a stop was requested
+    NotRun,         // the pass has not run
+    EndMarker,      // a page carried the end marker
+    PageLimit,      // kMaxPagesPerPass pages were read without it
+    NoItems,        // kMaxEmptyPagesInRow pages in a row yielded no items
+    NoAnswer,       // nothing arrived, and kMaxTimeoutsBeforeAnswer pages timed out
+    TurnedAway,     // the marketplace answered with something other than the listing
+    Stopped,        // a stop was requested before every page read had been handed over
+    HandOverFailed, // a page could not be handed over (memory exhausted, the window gone)
 };
 
 struct TPassOutcome {
     TPassEnd End = TPassEnd::NotRun;
-    // Number of the last page requested; after a stop, of the last page
-    // handed over whole before it (a page fetched, but not yet shown when the
-    // stop came, does not count).
+    // Number of the last page requested; when the pass was stopped or a
+    // hand-over failed, of the last page handed over whole before it (a page
+    // fetched, but not yet shown when the stop came, does not count).
     int LastPage = 0;
     int ItemsFound = 0; // items handed over
-    // Page fetches that failed (an abandoned one, or one not yet shown when
-    // a stop came, is not counted), and the last.
+    // Page fetches that failed or brought no listing (an abandoned one, or
+    // one not yet shown when a stop came, is not counted), and the last.
     int FailedPages = 0;
     std::optional<TFetchFailure> LastFailure = std::nullopt;
-    // The nick the pass read, as typed (GBK, not encoded).
+    // Pages handed over that did not fail.
+    int PagesRead = 0;
+    // The nick the run read, as typed (GBK, not encoded).
     std::string Nick{};
+
+    // The one test of a listing read whole: to its end marker, every page
+    // read, every item handed over.
+    bool ReadWhole() const { return End == TPassEnd::EndMarker && FailedPages == 0; }
+    // Read in full up to the page limit, past which the marketplace lists
+    // nothing: all of the listing there is, but not all of the shop.
+    bool ReadToPageLimit() const { return End == TPassEnd::PageLimit && FailedPages == 0; }
 };
 
-// How the two passes of a run ended, for the window to tell the user.
+// How the two passes of a run ended. Everything the run shows follows from
+// it: whether the listings are compared, what the analysis may claim, and
+// what the window tells the seller.
 struct TRunReport {
     TPassOutcome Sales;
     TPassOutcome Default;
+    // The analysis itself failed (memory exhausted): its tables may be partial.
+    bool AnalysisFailed = false;
 
-    // A partial sales list would mark items as demoted that are not, and a
-    // default pass stopped before its first page has nothing to compare. A
-    // default listing that could not be read is not an empty shop.
+    // A sales listing with a page missing marks that page's items as demoted,
+    // so it is compared only when read whole, or up to the page limit, past
+    // which nothing is listed. The default listing is compared as far as it
+    // was read, when anything of it was; a list the window could not take
+    // whole is not compared.
     bool MakesComparison() const {
-        return Sales.End != TPassEnd::Stopped &&
-               !(Default.End == TPassEnd::Stopped && Default.LastPage == 0) &&
-               !(Default.ItemsFound == 0 && FailedPages() > 0) && !SalesUnreadBecauseOfFailures();
+        if (!SalesComparable() || Default.End == TPassEnd::HandOverFailed)
+            return false;
+        return Default.ReadWhole() || Default.ItemsFound > 0;
     }
-    // No sales list at all would mark every item of the shop as demoted.
-    bool SalesUnreadBecauseOfFailures() const {
-        return Sales.ItemsFound == 0 && Sales.FailedPages > 0;
-    }
+    bool SalesComparable() const { return Sales.ReadWhole() || Sales.ReadToPageLimit(); }
+    // Both listings read to their end markers: the only comparison shown as complete.
+    bool Complete() const { return Sales.ReadWhole() && Default.ReadWhole() && !AnalysisFailed; }
+    // The comparison covers only part of the default listing.
+    bool DefaultPartial() const { return MakesComparison() && !Default.ReadWhole(); }
     int FailedPages() const { return Sales.FailedPages + Default.FailedPages; }
+    // What the analysis may claim of the listings.
+    TListingCoverage Coverage() const { return {Default.ReadWhole(), Sales.ReadToPageLimit()}; }
 };
 
 // Where a run is, told to the window before every page it fetches.
@@ -81,8 +107,9 @@ struct TRunOperations {
     // Fetches url into body (empty on entry). It may throw; whatever it left in
     // body (nothing, or the bytes of a body cut short) is what the crawl reads.
     std::function<void(const std::string& url, std::string& body)> FetchPage;
-    // The GBK bytes of the nick box, read at the start of each pass.
-    std::function<std::string()> ReadNick;
+    // The GBK bytes of the nick box as the run started: both passes list
+    // this one shop.
+    std::string Nick;
     // Runs call on the thread that owns the lists and waits for it to finish.
     std::function<void(const std::function<void()>& call)> Synchronize;
     // Runs call on that thread later, after every call posted or synchronised
@@ -108,7 +135,7 @@ struct TRunOperations {
     // The end of a run, each run through Synchronize: the analysis of what
     // was read (left out when the report makes no comparison), then
     // re-enabling the window.
-    std::function<void()> AnalyseRanks;
+    std::function<void(const TRunReport& report)> AnalyseRanks;
     std::function<void(const TRunReport& report)> FinishRun;
 };
 
@@ -139,8 +166,11 @@ public:
     void RunSearch();
 
     // Both passes, sales first; each is over once the reader has handed over
-    // its pages. Errors of a fetch are swallowed; errors of a hand-over end
-    // the crawl: before the next page, or at once when it waits for it.
+    // its pages. Errors of a fetch are swallowed; a hand-over that fails ends
+    // the crawl (before the next page, or at once when it waits for it) and
+    // is told in the pass's outcome. The default pass is not started when
+    // the sales pass was stopped or failed so that a comparison cannot come
+    // of it.
     void CrawlListings();
 
     // Hand-overs, run on the owner thread: each appends a record of its pass
@@ -169,10 +199,13 @@ private:
     // What reached the owner during a pass; the reader's, read by the worker
     // once the reader is idle.
     struct TPassTally {
-        int PagesRead = 0; // the last page handed over whole
+        int LastPage = 0;  // the last page handed over whole
+        int PagesRead = 0; // pages handed over that did not fail
         int ItemsFound = 0;
         int FailedPages = 0;
         std::optional<TFetchFailure> LastFailure = std::nullopt;
+        // A stop dropped something queued: the pass did not reach the window whole.
+        bool Dropped = false;
     };
 
     static void WatchRun(TRunOperations ops);

@@ -314,21 +314,11 @@ void TMainForm::btnSearchClick() {
         liveBridge()->Synchronize(call);
     };
     ops.Post = [liveBridge](std::function<void()> call) { liveBridge()->Post(std::move(call)); };
-    // The nick box belongs to this thread: the worker reads it through a call.
-    // The sales pass starts now, so its read is made here and the first fetch
-    // need not wait for the window to repaint the cleared tables.
+    // Both passes list the shop named when the run started: the box stays
+    // editable, but what is typed there now is for the next run.
     RunNick = NickText();
-    ops.ReadNick = [this, sync = ops.Synchronize,
-                    first = std::optional<std::string>(RunNick)]() mutable {
-        if (first) {
-            std::string nick = std::move(*first);
-            first.reset();
-            return nick;
-        }
-        std::string nick;
-        sync([this, &nick] { RunNick = nick = NickText(); });
-        return nick;
-    };
+    ops.Nick = RunNick;
+    LastAnalysis = {};
     ops.AddItemRow = [this](const TItemInfo& item) { AddItemRow(Data1, item); };
     ops.Lists = &ItemLists;
     ops.StopRequested = Stopper->Flag();
@@ -337,20 +327,20 @@ void TMainForm::btnSearchClick() {
         Progress->PageFailed(pass, failure);
     };
     ops.SearchHost = Settings.SearchHost;
-    ops.AnalyseRanks = [this] { AnalyseRanks(); };
+    ops.AnalyseRanks = [this](const TRunReport& report) { AnalyseRanks(report.Coverage()); };
     ops.FinishRun = [this](const TRunReport& report) { FinishRun(report); };
     TRunThread::StartRun(std::move(ops));
 }
 
-void TMainForm::AnalyseRanks() {
-    korvane::AnalyseRanks(ItemLists, Data2, Data3);
+void TMainForm::AnalyseRanks(TListingCoverage coverage) {
+    LastAnalysis = korvane::AnalyseRanks(ItemLists, Data2, Data3, coverage);
 }
 
 void TMainForm::FinishRun(const TRunReport& report) {
     btnSearch->setEnabled(true);
     Stopper->RunEnded();
     TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
-    Progress->RunEnded(report);
+    Progress->RunEnded(report, LastAnalysis);
 }
 
 void TMainForm::btnStopClick() {

@@ -73,7 +73,7 @@ public:
                                   std::int32_t& plResult);
 
     // The main-thread steps at the end of a run.
-    void AnalyseRanks();
+    void AnalyseRanks(TListingCoverage coverage = {});
     void FinishRun(const TRunReport& report);
 
     // The three tables' contents, and the item lists of the current run.
@@ -102,8 +102,10 @@ private:
     TStringGrid Data2;
     TStringGrid Data3;
     TResultLists ItemLists;
-    // The nick the current run read last, for the chart's title.
+    // The nick the current run lists, for the chart's title and the summary.
     std::string RunNick;
+    // What the current run's analysis found; empty until it ran.
+    TAnalysisSummary LastAnalysis;
     // Runs reach the window only through the bridge; closing stops them.
     std::shared_ptr<class TRunBridge> Bridge;
     TRunStopper* Stopper = nullptr;

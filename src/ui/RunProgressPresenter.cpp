@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QProgressBar>
 
 #include <algorithm>
@@ -20,11 +21,11 @@ QString PassName(TPass pass) {
     return pass == TPass::Sales ? Text("销量排序") : Text("默认排序");
 }
 
+// Nothing of a page the stop abandoned was kept, and a page that failed was
+// not read: a stop names only the pages read.
 QString StopText(TPass pass, const TPassOutcome& outcome, bool compared) {
-    // Nothing of a page the stop abandoned was kept, so a stop during the
-    // first page leaves no page to name.
-    if (outcome.LastPage == 0)
-        return Text("已停止：%1第1页未读完，未做比较。").arg(PassName(pass));
+    if (outcome.PagesRead == 0)
+        return Text("已停止：%1未读到任何一页，未做比较。").arg(PassName(pass));
     if (!compared)
         return Text("已停止：%1只读到第%2页，未做比较。").arg(PassName(pass)).arg(outcome.LastPage);
     return Text("已停止：%1只读到第%2页，结果只含前%2页的宝贝。")
@@ -32,17 +33,28 @@ QString StopText(TPass pass, const TPassOutcome& outcome, bool compared) {
         .arg(outcome.LastPage);
 }
 
-QString BoundText(TPass pass, const TPassOutcome& outcome) {
+// A pass that ran into a bound without any page failing.
+QString BoundText(TPass pass, const TPassOutcome& outcome, const QString& consequence) {
     if (outcome.End == TPassEnd::PageLimit)
-        return Text("%1读到第%2页仍未到最后一页，已停止读取，结果可能不完整。")
-            .arg(PassName(pass))
-            .arg(outcome.LastPage);
-    if (outcome.End == TPassEnd::NoItems)
-        return Text("%1读到第%2页时已连续%3页没有读到宝贝，已停止读取，结果可能不完整。")
+        return Text("%1读到第%2页仍未到最后一页，已停止读取，%3")
             .arg(PassName(pass))
             .arg(outcome.LastPage)
-            .arg(kMaxEmptyPagesInRow);
-    return {};
+            .arg(consequence);
+    return Text("%1读到第%2页时已连续%3页没有读到宝贝，已停止读取，%4")
+        .arg(PassName(pass))
+        .arg(outcome.LastPage)
+        .arg(kMaxEmptyPagesInRow)
+        .arg(consequence);
+}
+
+// The page where the marketplace answered with something other than the listing.
+QString TurnedAwayText(TPass pass, const TPassOutcome& outcome, const QString& consequence) {
+    const TFetchFailure& last = *outcome.LastFailure;
+    return Text("%1第%2页：%3，%4")
+        .arg(PassName(pass))
+        .arg(last.Page)
+        .arg(TRunProgressPresenter::ReasonText(last))
+        .arg(consequence);
 }
 
 // One pass's failed pages: the page and reason of the last one.
@@ -60,25 +72,103 @@ QString FailureClause(TPass pass, const TPassOutcome& outcome) {
         .arg(TRunProgressPresenter::ReasonText(last));
 }
 
-QString FailuresText(const TRunReport& report, bool compared) {
-    if (!compared && report.Default.ItemsFound > 0 && report.SalesUnreadBecauseOfFailures())
-        return Text("无法读取销量排序的宝贝列表（%1），未做比较，请检查网络后重试。")
-            .arg(TRunProgressPresenter::ReasonText(*report.Sales.LastFailure));
-    if (!compared) {
-        const TFetchFailure& latest =
-            report.Default.LastFailure ? *report.Default.LastFailure : *report.Sales.LastFailure;
-        return Text("无法读取淘宝的宝贝列表（%1），未做比较，请检查网络后重试。")
-            .arg(TRunProgressPresenter::ReasonText(latest));
+QString UnreadText(const QString& what, const TFetchFailure& failure) {
+    return Text("无法读取%1（%2），未做比较，请检查网络后重试。")
+        .arg(what, TRunProgressPresenter::ReasonText(failure));
+}
+
+QString HandOverFailedText() {
+    return Text("程序无法保存读到的宝贝（可能内存不足），未做比较，请重试。");
+}
+
+// A sales listing that cannot be compared: every item it misses would look demoted.
+QString SalesNotComparedText(const TRunReport& report) {
+    const TPassOutcome& sales = report.Sales;
+    const QString notCompared = Text("未做比较。");
+    switch (sales.End) {
+    case TPassEnd::Stopped:
+        return StopText(TPass::Sales, sales, false);
+    case TPassEnd::HandOverFailed:
+    case TPassEnd::NotRun:
+        return HandOverFailedText();
+    case TPassEnd::TurnedAway:
+        return TurnedAwayText(TPass::Sales, sales, notCompared);
+    default:
+        break;
     }
-    QStringList clauses;
-    if (report.Sales.FailedPages > 0)
-        clauses << FailureClause(TPass::Sales, report.Sales);
-    if (report.Default.FailedPages > 0)
-        clauses << FailureClause(TPass::Default, report.Default);
-    // An item on a sales page that was not read counts as demoted.
-    return clauses.join(Text("；")) + (report.Sales.FailedPages > 0
-                                           ? Text("，结果不完整，降权宝贝可能有误。")
-                                           : Text("，结果不完整。"));
+    if (sales.FailedPages == 0)
+        return BoundText(TPass::Sales, sales, notCompared);
+    if (sales.ItemsFound > 0)
+        return FailureClause(TPass::Sales, sales) + Text("，未做比较，请重试。");
+    if (report.Default.ItemsFound > 0)
+        return UnreadText(Text("销量排序的宝贝列表"), *sales.LastFailure);
+    const TPassOutcome& latest = report.Default.LastFailure ? report.Default : sales;
+    return UnreadText(Text("淘宝的宝贝列表"), *latest.LastFailure);
+}
+
+// A default listing of which nothing can be compared.
+QString DefaultNotComparedText(const TRunReport& report) {
+    const TPassOutcome& defaults = report.Default;
+    const QString notCompared = Text("未做比较。");
+    switch (defaults.End) {
+    case TPassEnd::Stopped:
+        return StopText(TPass::Default, defaults, false);
+    case TPassEnd::HandOverFailed:
+    case TPassEnd::NotRun:
+        return HandOverFailedText();
+    case TPassEnd::TurnedAway:
+        return TurnedAwayText(TPass::Default, defaults, notCompared);
+    default:
+        break;
+    }
+    if (defaults.FailedPages == 0)
+        return BoundText(TPass::Default, defaults, notCompared);
+    return UnreadText(Text("淘宝的宝贝列表"), *defaults.LastFailure);
+}
+
+// A comparison of the pages read of a default listing not read whole.
+QString DefaultPartialText(const TPassOutcome& defaults) {
+    switch (defaults.End) {
+    case TPassEnd::Stopped:
+        return StopText(TPass::Default, defaults, true);
+    case TPassEnd::TurnedAway:
+        return TurnedAwayText(TPass::Default, defaults,
+                              Text("结果只含前%1页的宝贝。").arg(defaults.LastFailure->Page - 1));
+    default:
+        break;
+    }
+    if (defaults.FailedPages > 0)
+        return FailureClause(TPass::Default, defaults) + Text("，结果不完整。");
+    if (defaults.End == TPassEnd::PageLimit)
+        return BoundText(TPass::Default, defaults,
+                         Text("结果只含前%1页的宝贝。").arg(defaults.LastPage));
+    return BoundText(TPass::Default, defaults, Text("结果可能不完整。"));
+}
+
+// The marketplace lists no more than the page limit: items past it are not
+// counted as demoted.
+QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary) {
+    const QString cut = Text("销量排序只列到第%1页（淘宝最多列出%1页）").arg(sales.LastPage);
+    if (summary.PastCut == 0)
+        return cut + Text("。");
+    return cut + Text("，%1件销量不高于%2笔的宝贝可能排在其后，未计为降权。")
+                     .arg(summary.PastCut)
+                     .arg(summary.CutSales);
+}
+
+QString CountText(std::int32_t count) {
+    return QLocale(QLocale::English).toString(count);
+}
+
+// Both listings read whole: the verdict in one line.
+QString SummaryText(const TRunReport& report, const TAnalysisSummary& summary) {
+    const QString nick = FromGbk(report.Default.Nick);
+    // Read in full and empty: a real empty shop, or a mistyped nick.
+    if (report.Default.ItemsFound == 0)
+        return Text("没有找到卖家“%1”的宝贝，请检查卖家ID是否正确。").arg(nick);
+    return Text("探测完成：卖家“%1”共%2件宝贝，降权宝贝%3件，重要宝贝被隐性降权%4件。")
+        .arg(nick, CountText(summary.Items), CountText(summary.Demoted),
+             CountText(summary.TopDemoted));
 }
 
 } // namespace
@@ -154,10 +244,10 @@ void TRunProgressPresenter::PageFailed(TPass pass, const TFetchFailure& failure)
     Panel->setText(FailedPageText(pass, failure));
 }
 
-void TRunProgressPresenter::RunEnded(const TRunReport& report) {
+void TRunProgressPresenter::RunEnded(const TRunReport& report, const TAnalysisSummary& summary) {
     ShowTimer.stop(); // a page not shown yet is no news any more
     Bar->hide();
-    Panel->setText(EndText(report));
+    Panel->setText(EndText(report, summary));
 }
 
 QString TRunProgressPresenter::ProgressText(const TRunProgress& progress) {
@@ -174,23 +264,21 @@ QString TRunProgressPresenter::FailedPageText(TPass pass, const TFetchFailure& f
         .arg(ReasonText(failure));
 }
 
-QString TRunProgressPresenter::EndText(const TRunReport& report) {
-    const bool compared = report.MakesComparison();
-    if (report.Sales.End == TPassEnd::Stopped)
-        return StopText(TPass::Sales, report.Sales, compared);
-    if (report.Default.End == TPassEnd::Stopped)
-        return StopText(TPass::Default, report.Default, compared);
-    if (report.FailedPages() > 0)
-        return FailuresText(report, compared);
-    if (QString bound = BoundText(TPass::Sales, report.Sales); !bound.isEmpty())
-        return bound;
-    if (QString bound = BoundText(TPass::Default, report.Default); !bound.isEmpty())
-        return bound;
-    // Read in full and empty: a real empty shop, or a mistyped nick.
-    if (report.Default.ItemsFound == 0)
-        return Text("没有找到卖家“%1”的宝贝，请检查卖家ID是否正确。")
-            .arg(FromGbk(report.Default.Nick));
-    return {};
+QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysisSummary& summary) {
+    if (!report.SalesComparable())
+        return SalesNotComparedText(report);
+    if (!report.MakesComparison())
+        return DefaultNotComparedText(report);
+    if (report.Complete())
+        return SummaryText(report, summary);
+    QStringList clauses;
+    if (report.DefaultPartial())
+        clauses << DefaultPartialText(report.Default);
+    if (report.Sales.ReadToPageLimit())
+        clauses << SalesCutText(report.Sales, summary);
+    if (report.AnalysisFailed)
+        clauses << Text("分析结果时出错（可能内存不足），结果可能不完整。");
+    return clauses.join(QString());
 }
 
 QString TRunProgressPresenter::ReasonText(const TFetchFailure& failure) {
@@ -209,6 +297,12 @@ QString TRunProgressPresenter::ReasonText(const TFetchFailure& failure) {
         return Text("连接中断");
     case TFetchFailureKind::NetworkUnreachable:
         return Text("网络不通");
+    case TFetchFailureKind::EmptyPage:
+        return Text("淘宝返回了空白页");
+    case TFetchFailureKind::NotAListing:
+        return Text("淘宝返回的不是宝贝列表，可能需要验证或登录");
+    case TFetchFailureKind::LoginRequired:
+        return Text("淘宝要求登录或加密连接（https），本程序无法读取");
     case TFetchFailureKind::Other:
         break;
     }

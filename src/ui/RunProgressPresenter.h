@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RankAnalysis.h"
 #include "ThreadUnit.h"
 
 #include <QElapsedTimer>
@@ -14,9 +15,10 @@ namespace korvane {
 
 // Tells the seller where a run is: one line in the status panel per page and
 // a progress bar at the panel's right end, shown only during a run; a page
-// that could not be read as it happens; at the end, what the run leaves to
-// know (a stop, pages that failed, a pass cut short at a bound, a nick with
-// no items).
+// that could not be read as it happens; at the end, how the run ended (the
+// verdict of a run read whole, or a stop, pages that failed, a marketplace
+// that turned the reader away, a pass cut short at a bound, a nick with no
+// items).
 //
 // The page line and the bar change at most once per kShowInterval, showing
 // the latest page: a repaint of the status bar per page cost more than
@@ -35,13 +37,13 @@ public:
     void RunStarted();
     void PageStarted(const TRunProgress& progress);
     void PageFailed(TPass pass, const TFetchFailure& failure);
-    void RunEnded(const TRunReport& report);
+    void RunEnded(const TRunReport& report, const TAnalysisSummary& summary = {});
 
-    // The panel's line while a page is read, and after a run ("" when the
-    // run read both listings to their end and found items).
+    // The panel's line while a page is read, and after a run: every ending
+    // says how it ended, and only both listings read whole give the verdict.
     static QString ProgressText(const TRunProgress& progress);
     static QString FailedPageText(TPass pass, const TFetchFailure& failure);
-    static QString EndText(const TRunReport& report);
+    static QString EndText(const TRunReport& report, const TAnalysisSummary& summary = {});
     // Why a fetch failed, in the seller's words.
     static QString ReasonText(const TFetchFailure& failure);
 

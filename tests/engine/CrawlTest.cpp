@@ -1,6 +1,7 @@
 #include "ThreadUnit.h"
 
 #include "GbkText.h"
+#include "IdException.h"
 #include "ListingPageBuilder.h"
 #include "PageReader.h"
 
@@ -29,7 +30,8 @@ namespace {
 // A scripted answer to one page fetch.
 struct Answer {
     std::string body;
-    bool fail = false; // throw after leaving body behind
+    bool fail = false;                  // throw after leaving body behind
+    std::exception_ptr error = nullptr; // what to throw instead of a plain failure
 };
 
 // A marketplace scripted per pass and page; unscripted pages fail empty.
@@ -39,6 +41,8 @@ public:
     std::map<int, Answer> Default;
     std::vector<std::string> Urls;
     std::function<void(int call)> OnFetch;
+    // What an unscripted page throws; null: a refused connection.
+    std::exception_ptr Unscripted = nullptr;
 
     void Fetch(const std::string& url, std::string& body) {
         Urls.push_back(url);
@@ -50,9 +54,14 @@ public:
             page = std::stoi(url.substr(s + 3)) / 42 + 1;
         const auto& pages = sales ? Sales : Default;
         const auto it = pages.find(page);
-        if (it == pages.end())
+        if (it == pages.end()) {
+            if (Unscripted)
+                std::rethrow_exception(Unscripted);
             throw std::runtime_error("Socket Error # 10061\nConnection refused.");
+        }
         body = it->second.body;
+        if (it->second.error)
+            std::rethrow_exception(it->second.error);
         if (it->second.fail)
             throw std::runtime_error("Read timed out.");
     }
@@ -75,8 +84,6 @@ protected:
     std::atomic<int> HandOvers{0};
     // Items in both lists after each hand-over.
     std::vector<std::size_t> ItemsAfterHandOver;
-    std::vector<std::string> Nicks{"shop"};
-    int NickReads = 0;
     std::shared_ptr<std::atomic<bool>> Stop = std::make_shared<std::atomic<bool>>(false);
 
     TRunOperations Operations() {
@@ -84,11 +91,7 @@ protected:
         ops.FetchPage = [this](const std::string& url, std::string& body) {
             Shop.Fetch(url, body);
         };
-        ops.ReadNick = [this] {
-            const std::string& nick = Nicks[std::min<std::size_t>(NickReads, Nicks.size() - 1)];
-            ++NickReads;
-            return nick;
-        };
+        ops.Nick = "shop";
         ops.Synchronize = [this](const std::function<void()>& call) {
             ++SyncCalls;
             call();
@@ -182,20 +185,22 @@ TEST_F(CrawlTest, RanksRunAcrossPagesAndDuplicatesAreKept) {
     EXPECT_EQ(Rows, Lists.DefaultList);
 }
 
-TEST_F(CrawlTest, NickIsReadAndEncodedAtTheStartOfEachPass) {
-    Nicks = {Gbk("小店 a-1"), ""};
+TEST_F(CrawlTest, BothPassesListTheNickTheRunStartedWith) {
     Shop.Sales[1] = {Page({}, false)};
     Shop.Sales[2] = {Page({}, true)};
     Shop.Default[1] = {Page({}, false)};
     Shop.Default[2] = {Page({}, true)};
-    Crawl();
+    TRunOperations ops = Operations();
+    ops.Nick = Gbk("小店 a-1");
+    TRunThread worker(std::move(ops));
+    worker.CrawlListings();
 
-    EXPECT_EQ(NickReads, 2);
     ASSERT_EQ(Shop.Urls.size(), 4u);
-    EXPECT_NE(Shop.Urls[1].find("&nick=%D0%A1%B5%EA%20a%2D1&viewIndex=7&yp4p_page=0&"),
-              std::string::npos);
-    EXPECT_NE(Shop.Urls[3].find("&nick=&viewIndex=7&yp4p_page=0&commend=all#ListView"),
-              std::string::npos);
+    for (const std::string& url : Shop.Urls)
+        EXPECT_NE(url.find("&nick=%D0%A1%B5%EA%20a%2D1&viewIndex=7&yp4p_page="), std::string::npos)
+            << url;
+    EXPECT_EQ(worker.SalesOutcome.Nick, Gbk("小店 a-1"));
+    EXPECT_EQ(worker.DefaultOutcome.Nick, Gbk("小店 a-1"));
 }
 
 TEST_F(CrawlTest, FailedPageIsSkippedAndTheNextRequested) {
@@ -215,10 +220,10 @@ TEST_F(CrawlTest, FailedFetchesAreCountedPerPassAndTheLastIsKept) {
     Shop.Sales[1] = {Page({"a"}, false)};
     // sales page 2 unscripted: refused
     Shop.Sales[3] = {Page({"b"}, false), true}; // cut short: its bytes are read, the failure kept
-    Shop.Sales[4] = {"", false};                // empty, but no failure
-    Shop.Sales[5] = {Page({"c"}, true)};
+    Shop.Sales[4] = {Page({"c"}, true)};
     Shop.Default[1] = {Page({"a"}, false)};
-    // default pages 2 and 3 refused
+    // default page 2 refused; page 3 an empty body, which lost the page as well
+    Shop.Default[3] = {"", false};
     Shop.Default[4] = {Page({"b"}, true)};
     std::vector<std::pair<TPass, TFetchFailure>> reported;
     TRunOperations ops = Operations();
@@ -238,7 +243,13 @@ TEST_F(CrawlTest, FailedFetchesAreCountedPerPassAndTheLastIsKept) {
     EXPECT_EQ(worker.DefaultOutcome.ItemsFound, 2);
     EXPECT_EQ(worker.DefaultOutcome.FailedPages, 2);
     EXPECT_EQ(worker.DefaultOutcome.LastFailure->Page, 3);
+    EXPECT_EQ(worker.DefaultOutcome.LastFailure->Kind, TFetchFailureKind::EmptyPage);
     EXPECT_EQ(worker.DefaultOutcome.Nick, "shop");
+    // Both reached their end markers, but neither whole.
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
+    EXPECT_FALSE(worker.SalesOutcome.ReadWhole());
+    EXPECT_FALSE(worker.DefaultOutcome.ReadWhole());
+    EXPECT_EQ(worker.SalesOutcome.PagesRead, 2);
     // Each failure reached the owner as it happened, through a hand-over.
     ASSERT_EQ(reported.size(), 4u);
     const std::pair<TPass, int> order[] = {
@@ -276,20 +287,21 @@ TEST_F(CrawlTest, DefaultPassEndsAtOnceWhenItsFirstFetchFails) {
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 1);
     EXPECT_TRUE(Lists.DefaultList.empty());
     EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
+    // Ended, but not read.
+    EXPECT_FALSE(worker->DefaultOutcome.ReadWhole());
 }
 
-TEST_F(CrawlTest, PageWithoutListBecomesTheLastPageText) {
-    // A verification page without the list carries on to the next page...
-    Shop.Sales[1] = {"<html>verify</html>"};
-    Shop.Sales[2] = {Page({"a"}, true)};
-    // ...and a list marker without any item yields nothing but still ends.
-    Shop.Default[1] = {ListingPageBuilder().Last().Build()};
+TEST_F(CrawlTest, ListingPagesWithoutItemsAreStillListings) {
+    // A list marker without any item yields nothing but ends the pass; so
+    // does the pager's end without the list.
+    Shop.Sales[1] = {ListingPageBuilder().Last().Build()};
+    Shop.Default[1] = {ListingPageBuilder().WithoutListMarker().Last().Build()};
     const auto worker = Crawl();
 
-    EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
+    EXPECT_TRUE(Lists.SalesOrderList.empty());
     EXPECT_TRUE(Lists.DefaultList.empty());
-    EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 1);
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_TRUE(worker->SalesOutcome.ReadWhole());
+    EXPECT_TRUE(worker->DefaultOutcome.ReadWhole());
 }
 
 TEST_F(CrawlTest, PassEndsAfterFiveEmptyPagesInARow) {
@@ -316,6 +328,176 @@ TEST_F(CrawlTest, PassEndsAtThePageLimit) {
     EXPECT_EQ(Lists.SalesOrderList.size(), static_cast<std::size_t>(kMaxPagesPerPass));
     EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), kMaxPagesPerPass);
     EXPECT_EQ(Lists.DefaultList.size(), 1u);
+}
+
+// Every way a pass can end, and what the run may show of it: only two
+// listings read to their end markers make a complete comparison, a sales
+// listing not read whole makes none, and a default listing not read whole is
+// compared as far as it was read.
+TEST_F(CrawlTest, EveryEndingDecidesWhatTheRunMayShow) {
+    using E = TPassEnd;
+    const auto timeout = std::make_exception_ptr(http::EIdReadTimeout());
+    const auto https = std::make_exception_ptr(http::EIdIOHandlerPropInvalid());
+    const std::string verify = "<html><form action=\"/verify\">slide to verify</form></html>";
+    const auto listing = [this](int pages, TPass pass) {
+        auto& script = pass == TPass::Sales ? Shop.Sales : Shop.Default;
+        for (int page = 1; page <= pages; ++page)
+            script[page] = {Page({std::to_string(page)}, page == pages)};
+    };
+    struct Case {
+        const char* name;
+        std::function<void(TRunOperations& ops)> script;
+        E sales, defaults;
+        bool salesWhole, defaultWhole, compared;
+        int salesFetches, defaultFetches;
+    };
+    const Case cases[] = {
+        {"both to their end markers",
+         [&](TRunOperations&) {
+             listing(2, TPass::Sales);
+             listing(2, TPass::Default);
+         },
+         E::EndMarker, E::EndMarker, true, true, true, 2, 2},
+        {"sales listing cut at the page limit",
+         [&](TRunOperations&) {
+             for (int page = 1; page <= kMaxPagesPerPass + 1; ++page)
+                 Shop.Sales[page] = {Page({std::to_string(page)}, false)};
+             listing(1, TPass::Default);
+         },
+         E::PageLimit, E::EndMarker, false, true, true, kMaxPagesPerPass, 1},
+        {"sales listing of pages without items",
+         [&](TRunOperations&) {
+             for (int page = 1; page <= 9; ++page)
+                 Shop.Sales[page] = {ListingPageBuilder().Build()};
+             listing(1, TPass::Default);
+         },
+         E::NoItems, E::EndMarker, false, true, false, kMaxEmptyPagesInRow, 1},
+        {"a sales page failed",
+         [&](TRunOperations&) {
+             listing(3, TPass::Sales);
+             Shop.Sales.erase(2);
+             listing(1, TPass::Default);
+         },
+         E::EndMarker, E::EndMarker, false, true, false, 3, 1},
+        {"sales answered with a verification page",
+         [&](TRunOperations&) {
+             listing(3, TPass::Sales);
+             Shop.Sales[2] = {verify};
+             listing(1, TPass::Default);
+         },
+         E::TurnedAway, E::NotRun, false, false, false, 2, 0},
+        {"sales sent on to https",
+         [&](TRunOperations&) {
+             Shop.Sales[1] = {"", false, https};
+             listing(1, TPass::Default);
+         },
+         E::TurnedAway, E::NotRun, false, false, false, 1, 0},
+        {"no answer to the sales listing",
+         [&](TRunOperations&) {
+             Shop.Unscripted = timeout;
+             listing(1, TPass::Default);
+         },
+         E::NoAnswer, E::NotRun, false, false, false, kMaxTimeoutsBeforeAnswer, 0},
+        // Once a page arrived, time-outs are failed pages like any other.
+        {"sales pages time out after one arrived",
+         [&](TRunOperations&) {
+             Shop.Sales[1] = {Page({"1"}, false)};
+             Shop.Unscripted = timeout;
+         },
+         E::NoItems, E::NoAnswer, false, false, false, 1 + kMaxEmptyPagesInRow,
+         kMaxTimeoutsBeforeAnswer},
+        {"default answered with a verification page",
+         [&](TRunOperations&) {
+             listing(1, TPass::Sales);
+             Shop.Default[1] = {verify};
+         },
+         E::EndMarker, E::TurnedAway, true, false, false, 1, 1},
+        {"default turned away after a page",
+         [&](TRunOperations&) {
+             listing(1, TPass::Sales);
+             listing(3, TPass::Default);
+             Shop.Default[2] = {verify};
+         },
+         E::EndMarker, E::TurnedAway, true, false, true, 1, 2},
+        {"default's first page empty",
+         [&](TRunOperations&) {
+             listing(1, TPass::Sales);
+             Shop.Default[1] = {""};
+         },
+         E::EndMarker, E::EndMarker, true, false, false, 1, 1},
+        {"default cut at the page limit",
+         [&](TRunOperations&) {
+             listing(1, TPass::Sales);
+             for (int page = 1; page <= kMaxPagesPerPass; ++page)
+                 Shop.Default[page] = {Page({std::to_string(page)}, false)};
+         },
+         E::EndMarker, E::PageLimit, true, false, true, 1, kMaxPagesPerPass},
+        // The stop comes during the last page's fetch, which ends well: the
+        // page read is not shown, so the pass is not whole.
+        {"stopped during the default listing's last fetch",
+         [&](TRunOperations&) {
+             listing(1, TPass::Sales);
+             listing(2, TPass::Default);
+             Shop.OnFetch = [this](int call) {
+                 if (call != 3)
+                     return;
+                 WaitForHandOvers(2);
+                 Stop->store(true);
+             };
+         },
+         E::EndMarker, E::Stopped, true, false, true, 1, 2},
+        // The window still holds the first page when the last is fetched.
+        {"stopped while the sales listing's pages wait for the window",
+         [&](TRunOperations& ops) {
+             listing(2, TPass::Sales);
+             listing(1, TPass::Default);
+             auto lastFetched = std::make_shared<std::promise<void>>();
+             Shop.OnFetch = [lastFetched](int call) {
+                 if (call == 2)
+                     lastFetched->set_value();
+             };
+             ops.Synchronize = [this, lastFetched,
+                                handOver = ops.Synchronize](const std::function<void()>& call) {
+                 if (HandOvers.load() == 0) {
+                     lastFetched->get_future().wait_for(std::chrono::seconds(5));
+                     Stop->store(true);
+                 }
+                 handOver(call);
+             };
+         },
+         E::Stopped, E::Stopped, false, false, false, 2, 0},
+        {"the window could not take a default page",
+         [&](TRunOperations& ops) {
+             listing(1, TPass::Sales);
+             listing(2, TPass::Default);
+             ops.AddItemRow = [](const TItemInfo&) { throw std::bad_alloc(); };
+         },
+         E::EndMarker, E::HandOverFailed, true, false, false, 1, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Shop = {};
+        Lists = {};
+        Rows.clear();
+        HandOvers = 0;
+        Stop->store(false);
+        TRunOperations ops = Operations();
+        c.script(ops);
+        TRunThread worker(std::move(ops));
+        worker.CrawlListings();
+
+        const TRunReport report{worker.SalesOutcome, worker.DefaultOutcome};
+        EXPECT_EQ(report.Sales.End, c.sales);
+        EXPECT_EQ(report.Default.End, c.defaults);
+        EXPECT_EQ(report.Sales.ReadWhole(), c.salesWhole);
+        EXPECT_EQ(report.Default.ReadWhole(), c.defaultWhole);
+        EXPECT_EQ(report.MakesComparison(), c.compared);
+        EXPECT_EQ(report.Complete(), c.salesWhole && c.defaultWhole);
+        EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), c.salesFetches);
+        if (c.defaultFetches >= 0) { // a failed hand-over is seen a page or two late
+            EXPECT_EQ(Shop.FetchesOf("sort=coefp"), c.defaultFetches);
+        }
+    }
 }
 
 TEST_F(CrawlTest, StopEndsBothPassesBeforeTheNextPage) {
@@ -358,7 +540,6 @@ TEST_F(CrawlTest, StopAbandonsThePageInFlight) {
     EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::Stopped);
     EXPECT_EQ(worker->SalesOutcome.LastPage, 1);
     EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(NickReads, 1); // the stopped default pass asks for nothing
     // A fetch the stop gave up is no failure of the marketplace.
     EXPECT_EQ(worker->SalesOutcome.FailedPages, 0);
 }
@@ -494,14 +675,15 @@ TEST_F(CrawlTest, FailedPostedPageEndsTheCrawlBeforeItsNextPage) {
         runPosted();
     };
     TRunThread worker(std::move(ops));
-    EXPECT_THROW(worker.CrawlListings(), std::runtime_error);
+    worker.CrawlListings();
     runPosted(); // what came later is not added
 
     EXPECT_TRUE(bothPosted);
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 3); // none after the page in flight
     EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
     EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("1"));
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::NotRun);
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::HandOverFailed);
 }
 
 TEST_F(CrawlTest, FailedHandOverEndsTheCrawl) {
@@ -510,13 +692,16 @@ TEST_F(CrawlTest, FailedHandOverEndsTheCrawl) {
     TRunOperations ops = Operations();
     ops.Synchronize = [](const std::function<void()>&) { throw std::bad_alloc(); };
     TRunThread worker(std::move(ops));
+    worker.CrawlListings();
 
-    EXPECT_THROW(worker.CrawlListings(), std::bad_alloc);
     EXPECT_TRUE(Lists.SalesOrderList.empty());
     // At most the page that failed, the pages queued behind it and the one
-    // in flight when the crawl learnt of it.
+    // in flight when the crawl learnt of it; no default page.
     EXPECT_LE(Shop.Urls.size(), 2 + TPageReader::kMaxQueuedTasks);
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::NotRun);
+    EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 0);
+    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::HandOverFailed);
+    EXPECT_EQ(worker.SalesOutcome.LastPage, 0);
+    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::NotRun);
 }
 
 TEST_F(CrawlTest, ProgressBeforeEveryPage) {
@@ -566,10 +751,9 @@ TEST_F(CrawlTest, ReaderThreadEndsWithTheCrawlHoweverItEnds) {
             ops.Synchronize = [](const std::function<void()>&) { throw std::bad_alloc(); };
         Shop.Urls.clear();
         TRunThread worker(std::move(ops));
-        if (c.handOverFails)
-            EXPECT_THROW(worker.CrawlListings(), std::bad_alloc);
-        else
-            worker.CrawlListings();
+        worker.CrawlListings();
+        EXPECT_EQ(worker.SalesOutcome.End,
+                  c.handOverFails ? TPassEnd::HandOverFailed : TPassEnd::EndMarker);
         EXPECT_EQ(during, before + 1); // the reader, while the crawl runs
         EXPECT_EQ(ThreadCount(), before);
     }

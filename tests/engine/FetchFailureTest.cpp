@@ -52,6 +52,9 @@ TEST(FetchFailureTest, ErrorsOfTheClientComeDownToAKindTheSellerCanBeTold) {
         {Raised<EIdConnectException>("Socket Error # 10065\r\nNo route to host."),
          "EIdConnectException", "Socket Error # 10065\r\nNo route to host.", K::NetworkUnreachable,
          0},
+        // The crawl asks for plain http: an https address came through a redirect.
+        {Raised<EIdIOHandlerPropInvalid>(), "EIdIOHandlerPropInvalid",
+         "IOHandler value is not valid", K::LoginRequired, 0},
         {Raised<EIdException>("Response body larger than 64 MiB."), "EIdException",
          "Response body larger than 64 MiB.", K::Other, 0},
         {Raised<std::runtime_error>("odd"), "runtime_error", "odd", K::Other, 0},

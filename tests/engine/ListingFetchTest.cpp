@@ -120,7 +120,7 @@ TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
     TResultLists lists;
     TRunOperations ops;
     ops.FetchPage = FetchListingPage;
-    ops.ReadNick = [] { return std::string("shop"); };
+    ops.Nick = "shop";
     ops.Lists = &lists;
     ops.SearchHost = HostAndPort();
     TRunThread worker(ops);

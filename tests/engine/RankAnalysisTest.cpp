@@ -118,6 +118,76 @@ TEST_F(RankAnalysisTest, EmptyListsGiveTheNoticeWithZero) {
     EXPECT_EQ(Rows(sgData3), Table{EmptyRow(sgData3)});
 }
 
+// The sales listing ended at the page limit: an item it leaves out that
+// sells no more than the least-selling item found in both listings may lie
+// past the cut, so it is not called demoted; it is ranked like the others.
+TEST_F(RankAnalysisTest, ItemsPastACutSalesListingAreNotDemoted) {
+    Listed("a", 9);
+    Listed("gone", 8); // left out though it outsells listed items: pushed out
+    Listed("b", 5);
+    Listed("c", 3); // the least-selling item in both listings
+    Listed("tie", 3);
+    Listed("low", 1);
+    Listed("", 0); // no id: demoted whatever its sales
+    for (const char* id : {"a", "b", "c"})
+        InSalesOrder(id);
+    struct Case {
+        const char* name;
+        TListingCoverage coverage;
+        std::vector<std::string> demoted;
+        TAnalysisSummary summary;
+    };
+    const Case cases[] = {
+        {"read whole", {}, {"gone", "tie", "low", ""}, {7, 4, 0, 0, 0}},
+        {"cut at the page limit", {true, true}, {"gone", ""}, {7, 2, 2, 3, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUpResultTables(sgData1, sgData2, sgData3);
+        const TAnalysisSummary summary = AnalyseRanks(Lists, sgData2, sgData3, c.coverage);
+
+        std::vector<std::string> demotedIds;
+        for (std::int32_t r = 1; r + 1 < sgData2.RowCount(); ++r)
+            demotedIds.push_back(sgData2.Cell(demoted::kId, r));
+        EXPECT_EQ(demotedIds, c.demoted);
+        EXPECT_EQ(sgData3.RowCount() - 2, 7 - static_cast<int>(c.demoted.size()));
+        EXPECT_EQ(summary.Items, c.summary.Items);
+        EXPECT_EQ(summary.Demoted, c.summary.Demoted);
+        EXPECT_EQ(summary.PastCut, c.summary.PastCut);
+        EXPECT_EQ(summary.CutSales, c.summary.CutSales);
+    }
+}
+
+// Top sellers ranked lower than their sales earn are counted for the summary.
+TEST_F(RankAnalysisTest, SummaryCountsTheTopSellersPushedDown) {
+    Listed("V", 5);
+    Listed("W", 9);
+    Listed("X", 5);
+    Listed("Y", 0);
+    Listed("Z", 9);
+    for (const char* id : {"W", "Z", "V", "X"})
+        InSalesOrder(id);
+
+    const TAnalysisSummary summary = AnalyseRanks(Lists, sgData2, sgData3);
+
+    EXPECT_EQ(summary.Items, 5);
+    EXPECT_EQ(summary.Demoted, 1);
+    EXPECT_EQ(summary.TopDemoted, 2); // W and Z
+}
+
+// Without the whole default listing the notice cannot speak for the shop.
+TEST_F(RankAnalysisTest, NoticeOfAPartlyReadListingSpeaksOfTheItemsRead) {
+    Listed("a", 3);
+    Listed("b", 1);
+    InSalesOrder("a");
+    InSalesOrder("b");
+
+    AnalyseRanks(Lists, sgData2, sgData3, {false, false});
+
+    ASSERT_EQ(sgData2.RowCount(), 2);
+    EXPECT_EQ(sgData2.Cell(demoted::kTitle, 1), Gbk("已读的2个宝贝中没有被降权宝贝"));
+}
+
 TEST_F(RankAnalysisTest, NothingDemotedShowsTheNoticeByteForByte) {
     Listed("a", 3);
     Listed("b", 1);

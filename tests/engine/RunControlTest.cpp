@@ -104,7 +104,7 @@ protected:
             if (Fetch)
                 Fetch(url, body);
         };
-        ops.ReadNick = [] { return std::string("shop"); };
+        ops.Nick = "shop";
         ops.Synchronize = [this](const std::function<void()>& call) { Owner.Synchronize(call); };
         ops.Post = [this](std::function<void()> call) { Owner.Post(std::move(call)); };
         ops.Lists = &Lists;
@@ -114,7 +114,7 @@ protected:
             if (AddItemRow)
                 AddItemRow(item);
         };
-        ops.AnalyseRanks = [this] { Log("analyse"); };
+        ops.AnalyseRanks = [this](const TRunReport&) { Log("analyse"); };
         ops.FinishRun = [this](const TRunReport& report) {
             Log("finish");
             Report = report;
@@ -186,9 +186,22 @@ TEST_F(RunControlTest, ExhaustedResourceStillEndsTheRunForTheUser) {
     TRunThread::StartRun(Operations());
     WaitForFinish();
 
-    // What was read before the failure is analysed, and the run finishes.
-    EXPECT_THAT(Calls, ElementsAre("row b", "row a", "analyse", "finish"));
+    // A list the window could not take whole is not compared; the run
+    // still finishes, and says so.
+    EXPECT_THAT(Calls, ElementsAre("row b", "row a", "finish"));
     EXPECT_EQ(Lists.DefaultList.size(), 2u);
+    EXPECT_EQ(Report.Default.End, TPassEnd::HandOverFailed);
+    EXPECT_FALSE(Report.MakesComparison());
+}
+
+TEST_F(RunControlTest, AnalysisThatFailsIsToldAtTheEnd) {
+    TRunOperations ops = Operations();
+    ops.AnalyseRanks = [](const TRunReport&) { throw std::bad_alloc(); };
+    TRunThread::StartRun(std::move(ops));
+    WaitForFinish();
+
+    EXPECT_TRUE(Report.AnalysisFailed);
+    EXPECT_FALSE(Report.Complete());
 }
 
 TEST_F(RunControlTest, StopInTheSalesPassMakesNoComparison) {
@@ -216,7 +229,7 @@ TEST_F(RunControlTest, StopInTheDefaultPassAnalysesWhatWasRead) {
     EXPECT_EQ(Report.Default.ItemsFound, 1);
 }
 
-TEST_F(RunControlTest, DefaultListingUnreadBecauseOfFailuresMakesNoComparison) {
+TEST_F(RunControlTest, ListingsNotReadWholeBecauseOfFailuresMakeNoComparison) {
     struct Case {
         const char* name;
         std::function<void(const std::string&, std::string&)> fetch;
@@ -253,7 +266,7 @@ TEST_F(RunControlTest, DefaultListingUnreadBecauseOfFailuresMakesNoComparison) {
              throw std::runtime_error("refused");
          },
          false},
-        // One failed sales page: the default listing was read, so it is compared.
+        // One sales page cut short: its missing items would look demoted.
         {"a sales page fails",
          [](const std::string& url, std::string& body) {
              if (url.find("biz30day") == std::string::npos || url.find("&s=") != std::string::npos)
@@ -261,7 +274,7 @@ TEST_F(RunControlTest, DefaultListingUnreadBecauseOfFailuresMakesNoComparison) {
              body = ListingPageBuilder().Add(MakeItem("a", "a", "1", "1")).Build();
              throw std::runtime_error("cut short");
          },
-         true},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

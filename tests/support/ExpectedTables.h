@@ -16,8 +16,9 @@ namespace korvane::test {
 struct ExpectedTables {
     TStringGrid Data1, Data2, Data3;
 
+    // coverage: how much of the listings the run read.
     ExpectedTables(const std::vector<FixtureItem>& salesOrder,
-                   const std::vector<FixtureItem>& defaultOrder) {
+                   const std::vector<FixtureItem>& defaultOrder, TListingCoverage coverage = {}) {
         SetUpResultTables(Data1, Data2, Data3);
         TResultLists lists;
         for (const FixtureItem& item : salesOrder)
@@ -33,7 +34,7 @@ struct ExpectedTables {
             lists.DefaultList.push_back(info);
             AddItemRow(Data1, info);
         }
-        AnalyseRanks(lists, Data2, Data3);
+        AnalyseRanks(lists, Data2, Data3, coverage);
         TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
     }
 };

@@ -119,6 +119,9 @@ void FixtureMarketplace::Answer(LoopbackPeer& peer) {
     }
     if (fault == TFault::ServerError)
         peer.Send(HttpResponse("500 Internal Server Error", "", "busy"));
+    else if (fault == TFault::RedirectToHttps)
+        peer.Send(
+            HttpResponse("302 Found", "Location: https://127.0.0.1/member/login.jhtml\r\n", ""));
     else if (body.empty())
         peer.Send(HttpResponse("404 Not Found", "", "no such page"));
     else

@@ -20,6 +20,10 @@ public:
         None,
         Reset,       // drop the connection before answering
         ServerError, // answer 500
+        // Send the reader on to an https login page, as the marketplace does
+        // with readers it wants signed in (the client gives up before any
+        // connection is made).
+        RedirectToHttps,
     };
 
     FixtureMarketplace();

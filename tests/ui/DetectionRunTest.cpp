@@ -121,7 +121,8 @@ TEST_F(DetectionRunTest, WorkedExample) {
     EXPECT_EQ(Row(Form->Grid3(), 4),
               (std::vector<std::string>{"4", "X", "5", "3.00", "3", "3", "0", normal, "103"}));
     EXPECT_EQ(Row(Form->Grid3(), 5), std::vector<std::string>(9));
-    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(), QString());
+    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text().toStdString(),
+              "探测完成：卖家“shop”共5件宝贝，降权宝贝1件，重要宝贝被隐性降权2件。");
     // One page per pass, the nick in both.
     const auto requests = Marketplace.Requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -361,20 +362,29 @@ TEST_F(DetectionRunTest, PressesDuringARunDoNothing) {
     EXPECT_TRUE(std::is_sorted(sales.rbegin(), sales.rend())) << ::testing::PrintToString(sales);
 }
 
-TEST_F(DetectionRunTest, BoundedPassIsNamedInTheStatusBar) {
-    // Verification pages without the list: the sales pass stops after five
-    // empty pages, though no fetch failed.
-    Marketplace.SetShop(std::vector<std::string>(8, "<html>verify</html>"),
-                        FixtureMarketplace::ShopPages({}));
-    Run();
-    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(),
-              QString::fromUtf8(
-                  "销量排序读到第5页时已连续5页没有读到宝贝，已停止读取，结果可能不完整。"));
-    // The next run clears it.
-    const std::vector<FixtureItem> shop = {MakeItem("1", "a", "1", "1")};
-    Marketplace.SetShop(FixtureMarketplace::ShopPages(shop), FixtureMarketplace::ShopPages(shop));
-    Run();
-    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(), QString());
+// Both passes list the shop named when 探测 was pressed; what is typed into
+// the box meanwhile is for the next run.
+TEST_F(DetectionRunTest, NickEditedDuringARunIsForTheNextRun) {
+    std::vector<FixtureItem> items;
+    for (const char* id : {"1", "2", "3", "4"})
+        items.push_back(MakeItem(id, id, "1.00", id));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items, 2),
+                        FixtureMarketplace::ShopPages(items, 2));
+    Marketplace.SetPageDelay(true, 2, std::chrono::milliseconds(400));
+    Press("shop");
+    ASSERT_TRUE(test::WaitUntil([this] { return Marketplace.Requests().size() == 2; }, kRunWaitMs));
+    auto* box = Form->findChild<QLineEdit*>("txtID");
+    ASSERT_TRUE(box->isEnabled());
+    box->setText(QStringLiteral("other"));
+    WaitForRunEnd();
+
+    const auto requests = Marketplace.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    for (const std::string& target : requests)
+        EXPECT_NE(target.find("&nick=shop&"), std::string::npos) << target;
+    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text().toStdString(),
+              "探测完成：卖家“shop”共4件宝贝，降权宝贝0件，重要宝贝被隐性降权2件。");
+    EXPECT_EQ(box->text(), QStringLiteral("other"));
 }
 
 // Runs the marketplace could not serve: what the seller is told, and that
@@ -405,12 +415,15 @@ protected:
     }
 
     // As the start of the run left them: no row, no notice.
-    void ExpectTablesCleared() const {
-        for (const TStringGrid* grid : {&Form->Grid1(), &Form->Grid2(), &Form->Grid3()}) {
+    void ExpectTablesCleared(std::initializer_list<const TStringGrid*> grids) const {
+        for (const TStringGrid* grid : grids) {
             ASSERT_EQ(grid->RowCount(), 2);
             for (int c = 0; c < grid->ColumnCount(); ++c)
                 EXPECT_EQ(grid->Cell(c, 1), "") << "column " << c;
         }
+    }
+    void ExpectTablesCleared() const {
+        ExpectTablesCleared({&Form->Grid1(), &Form->Grid2(), &Form->Grid3()});
     }
 
     static std::vector<FixtureItem> Items(int count) {
@@ -458,15 +471,29 @@ TEST_F(FailedRunTest, MarketplaceThatCannotBeReadGivesNoComparison) {
         SCOPED_TRACE(c.name);
         if (c.script)
             c.script();
+        Marketplace.ClearRequests();
         Reopen(c.host);
         Run();
         EXPECT_EQ(StatusText(), std::string("无法读取淘宝的宝贝列表（") + c.reason +
                                     "），未做比较，请检查网络后重试。");
         ExpectTablesCleared();
     }
+    // A marketplace that never answers is asked for two sales pages, not
+    // for the default listing.
+    Marketplace.ClearRequests();
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(Items(3)),
+                        FixtureMarketplace::ShopPages(Items(3)));
+    Marketplace.SetDelay(std::chrono::seconds(60));
+    Reopen(Marketplace.Host());
+    Run();
+    const auto requests = Marketplace.Requests();
+    ASSERT_EQ(requests.size(), static_cast<std::size_t>(kMaxTimeoutsBeforeAnswer));
+    for (const std::string& target : requests)
+        EXPECT_NE(target.find("sort=biz30day"), std::string::npos) << target;
+    Marketplace.SetDelay(std::chrono::milliseconds(0));
 }
 
-TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndTheRestCompared) {
+TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndOnlyAWholeSalesListingCompared) {
     const std::vector<FixtureItem> items = Items(8); // four pages a pass
     struct Case {
         const char* name;
@@ -483,10 +510,11 @@ TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndTheRestCompared) {
          false,
          {2, 3},
          "默认排序有2页读取失败（最后是第3页：服务器返回错误 500），结果不完整。"},
+        // Its items would look demoted: the default listing is shown, not compared.
         {"one sales page",
          true,
          {2},
-         "销量排序第2页读取失败（服务器返回错误 500），结果不完整，降权宝贝可能有误。"},
+         "销量排序第2页读取失败（服务器返回错误 500），未做比较，请重试。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -502,9 +530,14 @@ TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndTheRestCompared) {
         Run();
 
         EXPECT_EQ(StatusText(), c.status);
-        // What was read is compared as always: items of a sales page not read show as demoted.
-        const ExpectedTables expected(readSales, readDefault);
+        // What was read of the default listing is compared with the whole
+        // sales listing, and the notice claims nothing for the pages missing.
+        const ExpectedTables expected(readSales, readDefault, {false, false});
         ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
+        if (c.salesPass) {
+            ExpectTablesCleared({&Form->Grid2(), &Form->Grid3()});
+            continue;
+        }
         ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
         ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
     }
@@ -522,11 +555,106 @@ TEST_F(FailedRunTest, SalesListingUnreadGivesNoComparison) {
     EXPECT_EQ(StatusText(), "无法读取销量排序的宝贝列表（服务器返回错误 500），"
                             "未做比较，请检查网络后重试。");
     EXPECT_EQ(Form->Grid1().RowCount(), 6); // the default listing is still shown
-    for (const TStringGrid* grid : {&Form->Grid2(), &Form->Grid3()}) {
-        ASSERT_EQ(grid->RowCount(), 2);
-        for (int c = 0; c < grid->ColumnCount(); ++c)
-            EXPECT_EQ(grid->Cell(c, 1), "") << "column " << c;
+    ExpectTablesCleared({&Form->Grid2(), &Form->Grid3()});
+}
+
+// A marketplace that answers with something other than the listing (a
+// verification or login page, or a redirect to https) is asked no further,
+// and nothing it sent is compared: not a list of every item as demoted, not
+// the all-clear.
+TEST_F(FailedRunTest, MarketplaceThatTurnsTheReaderAwayIsNamedAndNothingCompared) {
+    const std::vector<FixtureItem> items = Items(4);
+    const std::string verify = Gbk("<html><body>亲，请拖动滑块完成验证</body></html>");
+    using F = FixtureMarketplace::TFault;
+    struct Case {
+        const char* name;
+        std::vector<std::string> salesPages, defaultPages;
+        F salesFault, defaultFault;
+        std::size_t requests;
+        int allItemsRows; // of sgData1, its empty last row included
+        const char* status;
+    };
+    const Case cases[] = {
+        {"sales listing answered with a verification page",
+         {verify, verify, verify},
+         FixtureMarketplace::ShopPages(items),
+         F::None,
+         F::None,
+         1,
+         2,
+         "销量排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+        {"default listing answered with a verification page",
+         FixtureMarketplace::ShopPages(items),
+         {verify, verify},
+         F::None,
+         F::None,
+         2,
+         2,
+         "默认排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+        {"sales listing sent on to https", FixtureMarketplace::ShopPages(items),
+         FixtureMarketplace::ShopPages(items), F::RedirectToHttps, F::None, 1, 2,
+         "销量排序第1页：淘宝要求登录或加密连接（https），本程序无法读取，未做比较。"},
+        {"default listing sent on to https after its first page",
+         FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items, 2), F::None,
+         F::RedirectToHttps, 3, 4,
+         "默认排序第2页：淘宝要求登录或加密连接（https），本程序无法读取，"
+         "结果只含前1页的宝贝。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Marketplace.ClearFaults();
+        Marketplace.ClearRequests();
+        Marketplace.SetShop(c.salesPages, c.defaultPages);
+        Marketplace.SetFault(true, 1, c.salesFault);
+        Marketplace.SetFault(false, 2, c.defaultFault);
+        Run();
+
+        EXPECT_EQ(StatusText(), c.status);
+        EXPECT_EQ(Marketplace.Requests().size(), c.requests);
+        EXPECT_EQ(Form->Grid1().RowCount(), c.allItemsRows);
+        if (c.allItemsRows == 2) {
+            ExpectTablesCleared();
+        } else {
+            // The first page is compared, and nothing claims the whole shop.
+            const std::vector<FixtureItem> read(items.begin(), items.begin() + 2);
+            const ExpectedTables expected(items, read, {false, false});
+            ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
+            ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
+        }
     }
+    // A marketplace that answers again gives the verdict again.
+    Marketplace.ClearFaults();
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items));
+    Run();
+    EXPECT_EQ(StatusText(), "探测完成：卖家“shop”共4件宝贝，降权宝贝0件，重要宝贝被隐性降权0件。");
+}
+
+// The marketplace lists no more than the page limit of a search: what the
+// sales listing leaves out past its cut is not called demoted.
+TEST_F(FailedRunTest, SalesListingCutAtThePageLimitLeavesOutOnlyWhatOutsellsTheCut) {
+    // One item a page, best sellers first: 101 pages, of which 100 are listed.
+    std::vector<FixtureItem> salesOrder;
+    for (int i = 0; i <= kMaxPagesPerPass; ++i)
+        salesOrder.push_back(MakeItem(std::to_string(1000 + i), "s" + std::to_string(i), "1.00",
+                                      std::to_string(500 - i)));
+    std::vector<FixtureItem> defaultOrder = salesOrder;
+    // Sells more than anything listed, yet left out: pushed out.
+    defaultOrder.push_back(MakeItem("77", "pushed", "1.00", "999"));
+    // Sells no more than the least of the listed: past the cut, with item 1100.
+    defaultOrder.push_back(MakeItem("78", "past", "1.00", "401"));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(salesOrder, 1),
+                        FixtureMarketplace::ShopPages(defaultOrder));
+    Run();
+
+    EXPECT_EQ(Marketplace.Requests().size(), static_cast<std::size_t>(kMaxPagesPerPass) + 3);
+    EXPECT_EQ(StatusText(), "销量排序只列到第100页（淘宝最多列出100页），2件销量不高于401笔的宝贝"
+                            "可能排在其后，未计为降权。");
+    const std::vector<FixtureItem> listed(salesOrder.begin(), salesOrder.end() - 1);
+    const ExpectedTables expected(listed, defaultOrder, {true, true});
+    ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
+    ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
+    ASSERT_EQ(Form->Grid2().RowCount(), 3);
+    EXPECT_EQ(Form->Grid2().Cell(demoted::kId, 1), "77");
 }
 
 TEST_F(FailedRunTest, FailedPageStaysInViewWhileTheRunGoesOn) {
@@ -655,7 +783,8 @@ TEST_F(RunProgressTest, StatusLineAndBarFollowBothPasses) {
         EXPECT_EQ(Bar()->geometry().right(), StatusPanel()->width() - 4);
     }
     WaitForRunEnd();
-    EXPECT_EQ(StatusPanel()->text(), QString());
+    EXPECT_EQ(StatusPanel()->text().toStdString(),
+              "探测完成：卖家“shop”共9件宝贝，降权宝贝3件，重要宝贝被隐性降权0件。");
     EXPECT_FALSE(Bar()->isVisible());
     EXPECT_FALSE(StopButton()->isEnabled());
     EXPECT_EQ(Form->Grid1().RowCount(), 11);
@@ -688,7 +817,8 @@ TEST_F(RunProgressTest, StopInTheSalesPassThenANewRun) {
     ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
     ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
     ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
-    EXPECT_EQ(StatusPanel()->text(), QString());
+    EXPECT_EQ(StatusPanel()->text().toStdString(),
+              "探测完成：卖家“shop”共10件宝贝，降权宝贝0件，重要宝贝被隐性降权0件。");
     EXPECT_EQ(Marketplace.Requests().size(), 10u);
 }
 
@@ -712,7 +842,7 @@ TEST_F(RunProgressTest, EscInTheDefaultPassAnalysesThePagesRead) {
     EXPECT_EQ(StatusPanel()->text(),
               QString::fromUtf8("已停止：默认排序只读到第2页，结果只含前2页的宝贝。"));
     const std::vector<FixtureItem> read(defaultOrder.begin(), defaultOrder.begin() + 6);
-    const ExpectedTables expected(salesOrder, read);
+    const ExpectedTables expected(salesOrder, read, {false, false});
     ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
     ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
     ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");

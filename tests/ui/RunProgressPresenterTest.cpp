@@ -9,39 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace korvane;
 
 namespace {
-
-struct EndCase {
-    TPassOutcome sales;
-    TPassOutcome defaults;
-    const char* text;
-};
-
-TEST(RunProgressPresenterTest, EndOfRunTexts) {
-    using E = TPassEnd;
-    const EndCase cases[] = {
-        {{E::EndMarker, 3, 120}, {E::EndMarker, 3, 120}, ""},
-        {{E::Stopped, 2}, {E::Stopped, 0}, "已停止：销量排序只读到第2页，未做比较。"},
-        // A stop during the first page leaves no page read to name.
-        {{E::Stopped, 0}, {E::Stopped, 0}, "已停止：销量排序第1页未读完，未做比较。"},
-        {{E::EndMarker, 3}, {E::Stopped, 4}, "已停止：默认排序只读到第4页，结果只含前4页的宝贝。"},
-        {{E::EndMarker, 3}, {E::Stopped, 0}, "已停止：默认排序第1页未读完，未做比较。"},
-        // The stop is what the seller did last: it wins over a bound.
-        {{E::NoItems, 7}, {E::Stopped, 2}, "已停止：默认排序只读到第2页，结果只含前2页的宝贝。"},
-        {{E::PageLimit, 100},
-         {E::EndMarker, 9},
-         "销量排序读到第100页仍未到最后一页，已停止读取，结果可能不完整。"},
-        {{E::EndMarker, 2},
-         {E::NoItems, 5},
-         "默认排序读到第5页时已连续5页没有读到宝贝，已停止读取，结果可能不完整。"},
-    };
-    for (const EndCase& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(TRunProgressPresenter::EndText({c.sales, c.defaults}), QString::fromUtf8(c.text));
-    }
-}
 
 TFetchFailure Failure(int page, TFetchFailureKind kind, int status = 0) {
     TFetchFailure failure;
@@ -51,60 +23,167 @@ TFetchFailure Failure(int page, TFetchFailureKind kind, int status = 0) {
     return failure;
 }
 
-// A pass outcome with failed pages, the last of them given.
-TPassOutcome Failed(TPassEnd end, int lastPage, int items, int failedPages,
-                    const TFetchFailure& last) {
+// How a pass ended: the last page, the items and pages read, and the failed
+// pages with the last of them.
+TPassOutcome Pass(TPassEnd end, int lastPage, int items, int pagesRead, int failedPages = 0,
+                  std::optional<TFetchFailure> last = std::nullopt) {
     TPassOutcome outcome{end, lastPage, items};
+    outcome.PagesRead = pagesRead;
     outcome.FailedPages = failedPages;
     outcome.LastFailure = last;
+    outcome.Nick = test::Gbk("小店 a");
     return outcome;
 }
 
-TEST(RunProgressPresenterTest, FailuresTakeThePlaceOfTheBoundAndNothingReadIsNotAnAllClear) {
+struct EndCase {
+    const char* name;
+    TRunReport report;
+    TAnalysisSummary summary;
+    const char* text;
+};
+
+// Every way a run can end says how: only both listings read whole give the
+// verdict, and nothing read is never an all-clear.
+TEST(RunProgressPresenterTest, EveryEndingHasItsText) {
     using E = TPassEnd;
     using K = TFetchFailureKind;
-    TPassOutcome emptyShop{E::EndMarker, 1, 0};
-    emptyShop.Nick = test::Gbk("小店 a");
+    const TPassOutcome whole = Pass(E::EndMarker, 3, 120, 3);
+    const TPassOutcome notRun{};
+    TRunReport analysisFailed{whole, whole};
+    analysisFailed.AnalysisFailed = true;
     const EndCase cases[] = {
-        // The default listing could not be read: no comparison, and why.
-        {Failed(E::NoItems, 5, 0, 5, Failure(5, K::ConnectionRefused)),
-         Failed(E::NoItems, 5, 0, 5, Failure(5, K::ConnectionRefused)),
-         "无法读取淘宝的宝贝列表（连接被拒绝），未做比较，请检查网络后重试。"},
-        {{E::EndMarker, 2, 60},
-         Failed(E::EndMarker, 1, 0, 1, Failure(1, K::ReadTimeout)),
-         "无法读取淘宝的宝贝列表（读取超时），未做比较，请检查网络后重试。"},
-        // The latest failure is the reason given.
-        {Failed(E::NoItems, 5, 0, 5, Failure(5, K::HostNotFound)),
-         {E::EndMarker, 1, 0},
-         "无法读取淘宝的宝贝列表（找不到服务器），未做比较，请检查网络后重试。"},
-        // Read in part: the pass, the page and the reason, and that the result is incomplete.
-        {{E::EndMarker, 3, 120},
-         Failed(E::EndMarker, 3, 80, 1, Failure(2, K::ServerError, 500)),
-         "默认排序第2页读取失败（服务器返回错误 500），结果不完整。"},
-        {{E::EndMarker, 3, 120},
-         Failed(E::NoItems, 9, 80, 6, Failure(9, K::ConnectTimeout)),
-         "默认排序有6页读取失败（最后是第9页：连接超时），结果不完整。"},
-        // A sales page not read makes its items look demoted.
-        {Failed(E::EndMarker, 3, 80, 1, Failure(2, K::ConnectionLost)),
-         {E::EndMarker, 3, 120},
-         "销量排序第2页读取失败（连接中断），结果不完整，降权宝贝可能有误。"},
-        {Failed(E::EndMarker, 3, 80, 1, Failure(2, K::NetworkUnreachable)),
-         Failed(E::EndMarker, 3, 80, 2, Failure(3, K::Other)),
-         "销量排序第2页读取失败（网络不通）；默认排序有2页读取失败（最后是第3页：网络错误），"
-         "结果不完整，降权宝贝可能有误。"},
-        // Stop notices stay as they are.
-        {Failed(E::Stopped, 2, 40, 1, Failure(1, K::ReadTimeout)),
-         {E::Stopped, 0},
+        {"both read whole",
+         {whole, whole},
+         {120, 4, 0, 0, 2},
+         "探测完成：卖家“小店 a”共120件宝贝，降权宝贝4件，重要宝贝被隐性降权2件。"},
+        {"a large shop",
+         {whole, Pass(E::EndMarker, 100, 4200, 100)},
+         {4200, 1103, 0, 0, 10},
+         "探测完成：卖家“小店 a”共4,200件宝贝，降权宝贝1,103件，重要宝贝被隐性降权10件。"},
+        // Read in full and empty: a real empty shop, or a mistyped nick.
+        {"read whole and empty",
+         {Pass(E::EndMarker, 1, 0, 1), Pass(E::EndMarker, 1, 0, 1)},
+         {},
+         "没有找到卖家“小店 a”的宝贝，请检查卖家ID是否正确。"},
+
+        // Stops name the pages read; a page that failed was not read.
+        {"stopped in the sales listing",
+         {Pass(E::Stopped, 2, 80, 2), notRun},
+         {},
          "已停止：销量排序只读到第2页，未做比较。"},
-        {{E::EndMarker, 3, 120},
-         Failed(E::Stopped, 2, 0, 2, Failure(2, K::ReadTimeout)),
-         "已停止：默认排序只读到第2页，未做比较。"},
-        // Nothing failed and nothing found: the nick may be wrong.
-        {{E::EndMarker, 1, 0}, emptyShop, "没有找到卖家“小店 a”的宝贝，请检查卖家ID是否正确。"},
+        {"stopped during the first sales page",
+         {Pass(E::Stopped, 0, 0, 0), notRun},
+         {},
+         "已停止：销量排序未读到任何一页，未做比较。"},
+        {"stopped after sales pages timed out",
+         {Pass(E::Stopped, 2, 0, 0, 2, Failure(2, K::ReadTimeout)), notRun},
+         {},
+         "已停止：销量排序未读到任何一页，未做比较。"},
+        {"stopped in the default listing",
+         {whole, Pass(E::Stopped, 4, 160, 4)},
+         {},
+         "已停止：默认排序只读到第4页，结果只含前4页的宝贝。"},
+        {"stopped before a default page was read",
+         {whole, Pass(E::Stopped, 0, 0, 0)},
+         {},
+         "已停止：默认排序未读到任何一页，未做比较。"},
+        {"stopped after default pages failed",
+         {whole, Pass(E::Stopped, 2, 0, 0, 2, Failure(2, K::ReadTimeout))},
+         {},
+         "已停止：默认排序未读到任何一页，未做比较。"},
+
+        // The marketplace answered with something other than the listing.
+        {"sales answered with a verification page",
+         {Pass(E::TurnedAway, 1, 0, 0, 1, Failure(1, K::NotAListing)), notRun},
+         {},
+         "销量排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+        {"sales sent on to https",
+         {Pass(E::TurnedAway, 3, 80, 2, 1, Failure(3, K::LoginRequired)), notRun},
+         {},
+         "销量排序第3页：淘宝要求登录或加密连接（https），本程序无法读取，未做比较。"},
+        {"default answered with a verification page",
+         {whole, Pass(E::TurnedAway, 1, 0, 0, 1, Failure(1, K::NotAListing))},
+         {},
+         "默认排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+        {"default turned away after two pages",
+         {whole, Pass(E::TurnedAway, 3, 80, 2, 1, Failure(3, K::NotAListing))},
+         {},
+         "默认排序第3页：淘宝返回的不是宝贝列表，可能需要验证或登录，结果只含前2页的宝贝。"},
+
+        // Failed pages.
+        {"no answer",
+         {Pass(E::NoAnswer, 2, 0, 0, 2, Failure(2, K::ReadTimeout)), notRun},
+         {},
+         "无法读取淘宝的宝贝列表（读取超时），未做比较，请检查网络后重试。"},
+        {"nothing could be read",
+         {Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::ConnectionRefused)),
+          Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::ConnectionRefused))},
+         {},
+         "无法读取淘宝的宝贝列表（连接被拒绝），未做比较，请检查网络后重试。"},
+        {"default listing not read",
+         {whole, Pass(E::EndMarker, 1, 0, 0, 1, Failure(1, K::ReadTimeout))},
+         {},
+         "无法读取淘宝的宝贝列表（读取超时），未做比较，请检查网络后重试。"},
+        {"default's first page empty",
+         {whole, Pass(E::EndMarker, 1, 0, 0, 1, Failure(1, K::EmptyPage))},
+         {},
+         "无法读取淘宝的宝贝列表（淘宝返回了空白页），未做比较，请检查网络后重试。"},
+        {"sales listing not read, default empty",
+         {Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::HostNotFound)), Pass(E::EndMarker, 1, 0, 1)},
+         {},
+         "无法读取淘宝的宝贝列表（找不到服务器），未做比较，请检查网络后重试。"},
+        {"sales listing not read, default read",
+         {Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::ServerError, 500)), whole},
+         {},
+         "无法读取销量排序的宝贝列表（服务器返回错误 500），未做比较，请检查网络后重试。"},
+        // A sales page missing makes its items look demoted: nothing is compared.
+        {"a sales page failed",
+         {Pass(E::EndMarker, 3, 80, 2, 1, Failure(2, K::ConnectionLost)), whole},
+         {},
+         "销量排序第2页读取失败（连接中断），未做比较，请重试。"},
+        {"a default page failed",
+         {whole, Pass(E::EndMarker, 3, 80, 2, 1, Failure(2, K::ServerError, 500))},
+         {},
+         "默认排序第2页读取失败（服务器返回错误 500），结果不完整。"},
+        {"default pages failed",
+         {whole, Pass(E::NoItems, 9, 80, 3, 6, Failure(9, K::ConnectTimeout))},
+         {},
+         "默认排序有6页读取失败（最后是第9页：连接超时），结果不完整。"},
+
+        // Bounds.
+        {"sales pages without items",
+         {Pass(E::NoItems, 5, 0, 5), whole},
+         {},
+         "销量排序读到第5页时已连续5页没有读到宝贝，已停止读取，未做比较。"},
+        {"default pages without items",
+         {whole, Pass(E::NoItems, 7, 40, 7)},
+         {},
+         "默认排序读到第7页时已连续5页没有读到宝贝，已停止读取，结果可能不完整。"},
+        {"default cut at the page limit",
+         {whole, Pass(E::PageLimit, 100, 4200, 100)},
+         {},
+         "默认排序读到第100页仍未到最后一页，已停止读取，结果只含前100页的宝贝。"},
+        {"sales cut at the page limit",
+         {Pass(E::PageLimit, 100, 4200, 100), Pass(E::EndMarker, 110, 4500, 110)},
+         {4500, 20, 280, 3, 1},
+         "销量排序只列到第100页（淘宝最多列出100页），280件销量不高于3笔的宝贝可能排在其后，"
+         "未计为降权。"},
+        {"both cut, nothing past the cut",
+         {Pass(E::PageLimit, 100, 4200, 100), Pass(E::Stopped, 50, 2100, 50)},
+         {},
+         "已停止：默认排序只读到第50页，结果只含前50页的宝贝。"
+         "销量排序只列到第100页（淘宝最多列出100页）。"},
+
+        // The window could not take the items, or the analysis failed.
+        {"hand-over failed",
+         {whole, Pass(E::HandOverFailed, 2, 84, 2)},
+         {},
+         "程序无法保存读到的宝贝（可能内存不足），未做比较，请重试。"},
+        {"analysis failed", analysisFailed, {}, "分析结果时出错（可能内存不足），结果可能不完整。"},
     };
     for (const EndCase& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(TRunProgressPresenter::EndText({c.sales, c.defaults}).toStdString(), c.text);
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(TRunProgressPresenter::EndText(c.report, c.summary).toStdString(), c.text);
     }
 }
 
@@ -178,7 +257,7 @@ TEST(RunProgressPresenterTest, PagesInQuickSuccessionShowTheLatest) {
 
     // A page still waiting when the run ends is not shown over the end text.
     presenter.PageStarted(first);
-    presenter.RunEnded({{TPassEnd::Stopped, 2}, {TPassEnd::Stopped, 0}});
+    presenter.RunEnded({Pass(TPassEnd::Stopped, 2, 84, 2), {}});
     const QString end = QString::fromUtf8("已停止：销量排序只读到第2页，未做比较。");
     EXPECT_EQ(panel.text(), end);
     QTest::qWait(3 * TRunProgressPresenter::kShowInterval);
