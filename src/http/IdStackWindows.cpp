@@ -31,6 +31,35 @@ void CloseQuietly(SOCKET s) {
         ::closesocket(s);
 }
 
+// Poll's wait for a connect: until the socket is writable (connected) or
+// failed (refused, unreachable), or the abort handle readable.
+int SelectConnect(TIdPollEntry* entries, std::size_t count, int timeout) {
+    fd_set readable, writable, failed;
+    FD_ZERO(&readable);
+    FD_ZERO(&writable);
+    FD_ZERO(&failed);
+    for (std::size_t i = 0; i < count; ++i) {
+        const SOCKET s = Sock(entries[i].Socket);
+        if (entries[i].Write) {
+            FD_SET(s, &writable);
+            FD_SET(s, &failed);
+        } else {
+            FD_SET(s, &readable);
+        }
+    }
+    timeval limit{timeout / 1000, (timeout % 1000) * 1000};
+    if (::select(0, &readable, &writable, &failed, timeout < 0 ? nullptr : &limit) == SOCKET_ERROR)
+        return -1;
+    // select counts a socket once per set it is in: count the entries instead.
+    int ready = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const SOCKET s = Sock(entries[i].Socket);
+        entries[i].Ready = FD_ISSET(s, &readable) || FD_ISSET(s, &writable) || FD_ISSET(s, &failed);
+        ready += entries[i].Ready ? 1 : 0;
+    }
+    return ready;
+}
+
 } // namespace
 
 void TIdStack::StartLibrary() {
@@ -139,10 +168,15 @@ int TIdStack::Poll(TIdPollEntry* entries, std::size_t count, int timeout) const 
         ::WSASetLastError(WSAEINVAL);
         return -1;
     }
+    // A wait for writable is a connect's. WSAPoll on Windows 10 before
+    // version 2004 reports nothing for a refused connect, so the wait would
+    // run out and the refusal read as a time-out: select reports it in its
+    // exception set.
+    if (std::any_of(entries, entries + count, [](const TIdPollEntry& e) { return e.Write; }))
+        return SelectConnect(entries, count, timeout);
     WSAPOLLFD fds[kMaxEntries];
     for (std::size_t i = 0; i < count; ++i)
-        fds[i] = {Sock(entries[i].Socket),
-                  static_cast<SHORT>(entries[i].Write ? POLLWRNORM : POLLRDNORM), 0};
+        fds[i] = {Sock(entries[i].Socket), POLLRDNORM, 0};
     const int ready = ::WSAPoll(fds, static_cast<ULONG>(count), timeout);
     for (std::size_t i = 0; i < count; ++i)
         entries[i].Ready = ready > 0 && fds[i].revents != 0;
