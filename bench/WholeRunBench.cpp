@@ -1,7 +1,8 @@
 // Whole detection runs through the window, from a press of 探测 until the
 // button is back: a 4,200-item shop (100 pages a pass, about 300 KB each),
 // fetched from memory, and over the loopback marketplace set against bare
-// fetches of the same pages in the same iteration.
+// fetches of the same pages in the same iteration; and a marketplace that
+// never answers.
 #include "EmptyWebPanes.h"
 #include "FixtureMarketplace.h"
 #include "ListingFetch.h"
@@ -249,6 +250,24 @@ BENCHMARK(BM_WholeRunLoopback)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->MinTime(4.0);
+
+// A marketplace that accepts the connection and never answers, with the
+// shipped program's read limit: from the press of 探测 until the run ends
+// with its reason. The seller waits this long; the goal is about 25 s.
+void BM_MarketplaceThatNeverAnswers(benchmark::State& state) {
+    test::FixtureMarketplace marketplace;
+    marketplace.SetShop(Pages(true), Pages(false));
+    marketplace.SetDelay(std::chrono::minutes(5));
+    TMainFormSettings settings;
+    settings.SearchHost = marketplace.Host();
+    TBenchWindow window(std::move(settings));
+    for (auto _ : state) {
+        marketplace.ClearRequests();
+        state.SetIterationTime(window.Run());
+    }
+    state.counters["pages_asked"] = static_cast<double>(marketplace.Requests().size());
+}
+BENCHMARK(BM_MarketplaceThatNeverAnswers)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 
