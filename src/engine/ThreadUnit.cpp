@@ -4,8 +4,6 @@
 #include "MyUtils.h"
 #include "PageReader.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -18,97 +16,9 @@ namespace {
 // Both waits of the release handshake poll at this pace.
 constexpr std::chrono::milliseconds kRunPollInterval{100};
 
-// Counts the watcher and worker threads alive, so the program can let them
-// end before it exits. Never destroyed: a thread may still be finishing
-// while static objects are torn down.
-class TRunThreadCount {
-public:
-    static TRunThreadCount& Instance() {
-        static auto* count = new TRunThreadCount;
-        return *count;
-    }
-    void Enter() {
-        std::lock_guard lock(Mutex);
-        ++Live;
-    }
-    void Leave() {
-        std::lock_guard lock(Mutex);
-        if (--Live == 0)
-            AllGone.notify_all();
-    }
-    bool WaitForNone(std::chrono::milliseconds limit) {
-        std::unique_lock lock(Mutex);
-        return AllGone.wait_for(lock, limit, [this] { return Live == 0; });
-    }
-
-private:
-    std::mutex Mutex;
-    std::condition_variable AllGone;
-    int Live = 0;
-};
-
 } // namespace
 
 TRunThread::TRunThread(TRunOperations ops) : Ops(std::move(ops)) {}
-
-void TRunThread::StartRun(TRunOperations ops) {
-    TRunThreadCount::Instance().Enter();
-    std::thread(&TRunThread::WatchRun, std::move(ops)).detach();
-}
-
-bool TRunThread::WaitForRunThreads(std::chrono::milliseconds limit) {
-    return TRunThreadCount::Instance().WaitForNone(limit);
-}
-
-void TRunThread::WatchRun(TRunOperations ops) {
-    // The worker frees itself once released, so the watcher never owns it.
-    auto* worker = new TRunThread(std::move(ops));
-    TRunThreadCount::Instance().Enter();
-    std::thread([worker] {
-        worker->RunSearch();
-        delete worker;
-        TRunThreadCount::Instance().Leave();
-    }).detach();
-
-    while (worker->SearchDone.load() != 1)
-        std::this_thread::sleep_for(kRunPollInterval);
-    worker->Watched.store(0);
-    // From here on the worker may be gone: never touch it again.
-    TRunThreadCount::Instance().Leave();
-}
-
-void TRunThread::RunSearch() {
-    Watched.store(1);
-    SearchDone.store(0);
-    CrawlListings();
-    TRunReport report{SalesOutcome, DefaultOutcome};
-    // Only an exhausted resource, or the window going away, throws out of
-    // a hand-over. The run still ends for the user, and says how.
-    try {
-        HandOver([this, &report] {
-            // On the owner thread, after every page posted before: one that
-            // could not be added there leaves its list short.
-            if (HandOverFailed->load()) {
-                TPassOutcome& last =
-                    report.Default.End != TPassEnd::NotRun ? report.Default : report.Sales;
-                if (last.End != TPassEnd::HandOverFailed && last.End != TPassEnd::Stopped)
-                    last.End = TPassEnd::HandOverFailed;
-            }
-            if (Ops.AnalyseRanks && report.MakesComparison())
-                Ops.AnalyseRanks(report);
-        });
-    } catch (...) {
-        report.AnalysisFailed = report.MakesComparison();
-    }
-    try {
-        if (Ops.FinishRun)
-            HandOver([this, &report] { Ops.FinishRun(report); });
-    } catch (...) {
-    }
-    SearchDone.store(1);
-    while (Watched.load() != 0)
-        std::this_thread::sleep_for(kRunPollInterval);
-}
 
 void TRunThread::CrawlListings() {
     // The reader's thread ends here, whichever way the crawl ends.
@@ -134,64 +44,6 @@ void TRunThread::CrawlListings() {
             SalesOutcome.End == TPassEnd::NotRun ? SalesOutcome : DefaultOutcome;
         current.End = TPassEnd::HandOverFailed;
     }
-}
-
-void TRunThread::AddSalesRecord(TResultLists& lists, TItemRecordInfo&& record) {
-    lists.SalesOrderList.push_back(std::move(record));
-}
-
-void TRunThread::AddItem(TResultLists& lists,
-                         const std::function<void(const TItemInfo& item)>& addRow,
-                         TItemInfo&& item) {
-    lists.DefaultList.push_back(std::move(item));
-    if (addRow)
-        addRow(lists.DefaultList.back());
-}
-
-void TRunThread::HandOver(const std::function<void()>& call) {
-    if (Ops.Synchronize)
-        Ops.Synchronize(call);
-    else
-        call(); // no owner thread: the caller owns the lists itself
-}
-
-void TRunThread::PostToOwner(std::function<void()> call) {
-    if (!Ops.Post) {
-        HandOver(call);
-        return;
-    }
-    // Nobody waits for a posted call, so a failure there is left for the
-    // crawl to see before its next page; nothing posted after it is added.
-    Ops.Post([failed = HandOverFailed, call = std::move(call)] {
-        if (failed->load())
-            return;
-        try {
-            call();
-        } catch (...) {
-            failed->store(true);
-            throw;
-        }
-    });
-}
-
-void TRunThread::ThrowIfHandOverFailed() const {
-    if (HandOverFailed->load())
-        throw std::runtime_error("a page could not be handed over");
-}
-
-bool TRunThread::StopRequested() const {
-    return Ops.StopRequested && Ops.StopRequested->load(std::memory_order_acquire);
-}
-
-void TRunThread::QueueOnReader(TPageReader& reader, std::function<void()> task) {
-    // Checked when the task's turn comes: a stop leaves the window with the
-    // pages handed over before it, which is what the run reports as read.
-    reader.Submit([this, task = std::move(task)] {
-        if (StopRequested())
-            Tally.Dropped = true;
-        else
-            task();
-    });
 }
 
 TPassOutcome TRunThread::ReadPass(TPass pass, TPageReader& reader) {
@@ -326,12 +178,6 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
     }
 }
 
-void TRunThread::ReportProgress(TRunProgress progress) {
-    // The reader has handed over the pages before this one.
-    progress.ItemsFound = Tally.ItemsFound;
-    PostToOwner([report = Ops.ReportProgress, progress] { report(progress); });
-}
-
 int TRunThread::ReadPage(TPass pass, std::string_view page) {
     // The page's items go to the owner thread in one hand-over, in listing
     // order, and are added there one at a time: a wait for the owner thread
@@ -371,6 +217,103 @@ int TRunThread::ReadPage(TPass pass, std::string_view page) {
             });
     }
     return static_cast<int>(pieces.size());
+}
+
+void TRunThread::ReportProgress(TRunProgress progress) {
+    // The reader has handed over the pages before this one.
+    progress.ItemsFound = Tally.ItemsFound;
+    PostToOwner([report = Ops.ReportProgress, progress] { report(progress); });
+}
+
+void TRunThread::QueueOnReader(TPageReader& reader, std::function<void()> task) {
+    // Checked when the task's turn comes: a stop leaves the window with the
+    // pages handed over before it, which is what the run reports as read.
+    reader.Submit([this, task = std::move(task)] {
+        if (StopRequested())
+            Tally.Dropped = true;
+        else
+            task();
+    });
+}
+
+void TRunThread::AddSalesRecord(TResultLists& lists, TItemRecordInfo&& record) {
+    lists.SalesOrderList.push_back(std::move(record));
+}
+
+void TRunThread::AddItem(TResultLists& lists,
+                         const std::function<void(const TItemInfo& item)>& addRow,
+                         TItemInfo&& item) {
+    lists.DefaultList.push_back(std::move(item));
+    if (addRow)
+        addRow(lists.DefaultList.back());
+}
+
+void TRunThread::HandOver(const std::function<void()>& call) {
+    if (Ops.Synchronize)
+        Ops.Synchronize(call);
+    else
+        call(); // no owner thread: the caller owns the lists itself
+}
+
+void TRunThread::PostToOwner(std::function<void()> call) {
+    if (!Ops.Post) {
+        HandOver(call);
+        return;
+    }
+    // Nobody waits for a posted call, so a failure there is left for the
+    // crawl to see before its next page; nothing posted after it is added.
+    Ops.Post([failed = HandOverFailed, call = std::move(call)] {
+        if (failed->load())
+            return;
+        try {
+            call();
+        } catch (...) {
+            failed->store(true);
+            throw;
+        }
+    });
+}
+
+void TRunThread::ThrowIfHandOverFailed() const {
+    if (HandOverFailed->load())
+        throw std::runtime_error("a page could not be handed over");
+}
+
+bool TRunThread::StopRequested() const {
+    return Ops.StopRequested && Ops.StopRequested->load(std::memory_order_acquire);
+}
+
+void TRunThread::RunSearch() {
+    Watched.store(1);
+    SearchDone.store(0);
+    CrawlListings();
+    TRunReport report{SalesOutcome, DefaultOutcome};
+    // Only an exhausted resource, or the window going away, throws out of
+    // a hand-over. The run still ends for the user, and says how.
+    try {
+        HandOver([this, &report] {
+            // On the owner thread, after every page posted before: one that
+            // could not be added there leaves its list short.
+            if (HandOverFailed->load()) {
+                TPassOutcome& last =
+                    report.Default.End != TPassEnd::NotRun ? report.Default : report.Sales;
+                if (last.End != TPassEnd::HandOverFailed && last.End != TPassEnd::Stopped)
+                    last.End = TPassEnd::HandOverFailed;
+            }
+            if (Ops.AnalyseRanks && report.MakesComparison())
+                Ops.AnalyseRanks(report);
+        });
+    } catch (...) {
+        report.AnalysisFailed = report.MakesComparison();
+    }
+    try {
+        if (Ops.FinishRun)
+            HandOver([this, &report] { Ops.FinishRun(report); });
+    } catch (...) {
+    }
+    SearchDone.store(1);
+    while (Watched.load() != 0)
+        std::this_thread::sleep_for(kRunPollInterval);
 }
 
 } // namespace korvane

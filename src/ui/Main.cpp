@@ -16,6 +16,7 @@
 #include "RunStopper.h"
 #include "SortChoice.h"
 #include "SortGrid.h"
+#include "ThreadUnit.h"
 #include "WebPane.h"
 #include "WindowPlacement.h"
 
@@ -29,8 +30,6 @@
 #include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTabWidget>
-
-#include <optional>
 
 namespace korvane {
 

@@ -3,8 +3,8 @@
 #include "DesktopServices.h"
 #include "ItemRecords.h"
 #include "MainFormSettings.h"
+#include "RunReport.h"
 #include "StringGrid.h"
-#include "ThreadUnit.h"
 
 #include <QWidget>
 

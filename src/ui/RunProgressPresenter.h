@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RankAnalysis.h"
-#include "ThreadUnit.h"
+#include "RunReport.h"
 
 #include <QElapsedTimer>
 #include <QObject>

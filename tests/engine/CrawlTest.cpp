@@ -163,8 +163,8 @@ TEST_F(CrawlTest, OnePageListingCostsOneFetchPerPass) {
     EXPECT_EQ(Lists.DefaultList[1], (TItemInfo{"1", "t1", "1.00", 2, 1, 0, 0}));
     EXPECT_EQ(Rows, Lists.DefaultList);
     EXPECT_EQ(SyncCalls, 2); // one hand-over per page
-    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->Report().Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->Report().Default.End, TPassEnd::EndMarker);
 }
 
 TEST_F(CrawlTest, RanksRunAcrossPagesAndDuplicatesAreKept) {
@@ -177,8 +177,8 @@ TEST_F(CrawlTest, RanksRunAcrossPagesAndDuplicatesAreKept) {
     EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("a", "b", "c", "d", "a", "e"));
     for (std::size_t i = 0; i < Lists.DefaultList.size(); ++i)
         EXPECT_EQ(Lists.DefaultList[i].Rank, static_cast<int>(i) + 1);
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker->DefaultOutcome.LastPage, 3);
+    EXPECT_EQ(worker->Report().Default.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->Report().Default.LastPage, 3);
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 3);
     // Each page's items went over together, page after page.
     EXPECT_THAT(ItemsAfterHandOver, ElementsAre(1, 4, 6, 7));
@@ -199,8 +199,8 @@ TEST_F(CrawlTest, BothPassesListTheNickTheRunStartedWith) {
     for (const std::string& url : Shop.Urls)
         EXPECT_NE(url.find("&nick=%D0%A1%B5%EA%20a%2D1&viewIndex=7&yp4p_page="), std::string::npos)
             << url;
-    EXPECT_EQ(worker.SalesOutcome.Nick, Gbk("小店 a-1"));
-    EXPECT_EQ(worker.DefaultOutcome.Nick, Gbk("小店 a-1"));
+    EXPECT_EQ(worker.Report().Sales.Nick, Gbk("小店 a-1"));
+    EXPECT_EQ(worker.Report().Default.Nick, Gbk("小店 a-1"));
 }
 
 TEST_F(CrawlTest, FailedPageIsSkippedAndTheNextRequested) {
@@ -234,22 +234,22 @@ TEST_F(CrawlTest, FailedFetchesAreCountedPerPassAndTheLastIsKept) {
     worker.CrawlListings();
 
     EXPECT_EQ(Lists.SalesOrderList.size(), 3u);
-    EXPECT_EQ(worker.SalesOutcome.ItemsFound, 3);
-    EXPECT_EQ(worker.SalesOutcome.FailedPages, 2);
-    ASSERT_TRUE(worker.SalesOutcome.LastFailure);
-    EXPECT_EQ(worker.SalesOutcome.LastFailure->Page, 3);
-    EXPECT_EQ(worker.SalesOutcome.LastFailure->Message, "Read timed out.");
-    EXPECT_EQ(worker.SalesOutcome.LastFailure->ClassName, "runtime_error");
-    EXPECT_EQ(worker.DefaultOutcome.ItemsFound, 2);
-    EXPECT_EQ(worker.DefaultOutcome.FailedPages, 2);
-    EXPECT_EQ(worker.DefaultOutcome.LastFailure->Page, 3);
-    EXPECT_EQ(worker.DefaultOutcome.LastFailure->Kind, TFetchFailureKind::EmptyPage);
-    EXPECT_EQ(worker.DefaultOutcome.Nick, "shop");
+    EXPECT_EQ(worker.Report().Sales.ItemsFound, 3);
+    EXPECT_EQ(worker.Report().Sales.FailedPages, 2);
+    ASSERT_TRUE(worker.Report().Sales.LastFailure);
+    EXPECT_EQ(worker.Report().Sales.LastFailure->Page, 3);
+    EXPECT_EQ(worker.Report().Sales.LastFailure->Message, "Read timed out.");
+    EXPECT_EQ(worker.Report().Sales.LastFailure->ClassName, "runtime_error");
+    EXPECT_EQ(worker.Report().Default.ItemsFound, 2);
+    EXPECT_EQ(worker.Report().Default.FailedPages, 2);
+    EXPECT_EQ(worker.Report().Default.LastFailure->Page, 3);
+    EXPECT_EQ(worker.Report().Default.LastFailure->Kind, TFetchFailureKind::EmptyPage);
+    EXPECT_EQ(worker.Report().Default.Nick, "shop");
     // Both reached their end markers, but neither whole.
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
-    EXPECT_FALSE(worker.SalesOutcome.ReadWhole());
-    EXPECT_FALSE(worker.DefaultOutcome.ReadWhole());
-    EXPECT_EQ(worker.SalesOutcome.PagesRead, 2);
+    EXPECT_EQ(worker.Report().Sales.End, TPassEnd::EndMarker);
+    EXPECT_FALSE(worker.Report().Sales.ReadWhole());
+    EXPECT_FALSE(worker.Report().Default.ReadWhole());
+    EXPECT_EQ(worker.Report().Sales.PagesRead, 2);
     // Each failure reached the owner as it happened, through a hand-over.
     ASSERT_EQ(reported.size(), 4u);
     const std::pair<TPass, int> order[] = {
@@ -276,7 +276,7 @@ TEST_F(CrawlTest, BodyCutShortIsReadLikeAnyPage) {
     EXPECT_EQ(Lists.SalesOrderList.size(), 2u);
     EXPECT_TRUE(Lists.DefaultList.empty());
     EXPECT_EQ(Shop.Urls.size(), 2u);
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->Report().Default.End, TPassEnd::EndMarker);
 }
 
 TEST_F(CrawlTest, DefaultPassEndsAtOnceWhenItsFirstFetchFails) {
@@ -286,9 +286,9 @@ TEST_F(CrawlTest, DefaultPassEndsAtOnceWhenItsFirstFetchFails) {
 
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 1);
     EXPECT_TRUE(Lists.DefaultList.empty());
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->Report().Default.End, TPassEnd::EndMarker);
     // Ended, but not read.
-    EXPECT_FALSE(worker->DefaultOutcome.ReadWhole());
+    EXPECT_FALSE(worker->Report().Default.ReadWhole());
 }
 
 TEST_F(CrawlTest, ListingPagesWithoutItemsAreStillListings) {
@@ -300,8 +300,8 @@ TEST_F(CrawlTest, ListingPagesWithoutItemsAreStillListings) {
 
     EXPECT_TRUE(Lists.SalesOrderList.empty());
     EXPECT_TRUE(Lists.DefaultList.empty());
-    EXPECT_TRUE(worker->SalesOutcome.ReadWhole());
-    EXPECT_TRUE(worker->DefaultOutcome.ReadWhole());
+    EXPECT_TRUE(worker->Report().Sales.ReadWhole());
+    EXPECT_TRUE(worker->Report().Default.ReadWhole());
 }
 
 TEST_F(CrawlTest, PassEndsAfterFiveEmptyPagesInARow) {
@@ -309,12 +309,12 @@ TEST_F(CrawlTest, PassEndsAfterFiveEmptyPagesInARow) {
     Shop.Sales[5] = {Page({"a"}, false)};
     const auto worker = Crawl();
 
-    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::NoItems);
-    EXPECT_EQ(worker->SalesOutcome.LastPage, 10);
+    EXPECT_EQ(worker->Report().Sales.End, TPassEnd::NoItems);
+    EXPECT_EQ(worker->Report().Sales.LastPage, 10);
     EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), 10);
     // The default pass's pages all fail and page 5's text carries no end marker.
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::NoItems);
-    EXPECT_EQ(worker->DefaultOutcome.LastPage, 5);
+    EXPECT_EQ(worker->Report().Default.End, TPassEnd::NoItems);
+    EXPECT_EQ(worker->Report().Default.LastPage, 5);
 }
 
 TEST_F(CrawlTest, PassEndsAtThePageLimit) {
@@ -323,8 +323,8 @@ TEST_F(CrawlTest, PassEndsAtThePageLimit) {
     Shop.Default[1] = {Page({"x"}, true)};
     const auto worker = Crawl();
 
-    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::PageLimit);
-    EXPECT_EQ(worker->SalesOutcome.LastPage, kMaxPagesPerPass);
+    EXPECT_EQ(worker->Report().Sales.End, TPassEnd::PageLimit);
+    EXPECT_EQ(worker->Report().Sales.LastPage, kMaxPagesPerPass);
     EXPECT_EQ(Lists.SalesOrderList.size(), static_cast<std::size_t>(kMaxPagesPerPass));
     EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), kMaxPagesPerPass);
     EXPECT_EQ(Lists.DefaultList.size(), 1u);
@@ -486,7 +486,7 @@ TEST_F(CrawlTest, EveryEndingDecidesWhatTheRunMayShow) {
         TRunThread worker(std::move(ops));
         worker.CrawlListings();
 
-        const TRunReport report{worker.SalesOutcome, worker.DefaultOutcome};
+        const TRunReport report = worker.Report();
         EXPECT_EQ(report.Sales.End, c.sales);
         EXPECT_EQ(report.Default.End, c.defaults);
         EXPECT_EQ(report.Sales.ReadWhole(), c.salesWhole);
@@ -515,10 +515,10 @@ TEST_F(CrawlTest, StopEndsBothPassesBeforeTheNextPage) {
     EXPECT_EQ(Shop.Urls.size(), 3u);
     // The page the stop came during is not shown, though its fetch ended well.
     EXPECT_EQ(Lists.SalesOrderList.size(), 2u);
-    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(worker->SalesOutcome.LastPage, 2);
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(worker->DefaultOutcome.LastPage, 0);
+    EXPECT_EQ(worker->Report().Sales.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker->Report().Sales.LastPage, 2);
+    EXPECT_EQ(worker->Report().Default.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker->Report().Default.LastPage, 0);
 }
 
 TEST_F(CrawlTest, StopAbandonsThePageInFlight) {
@@ -537,11 +537,11 @@ TEST_F(CrawlTest, StopAbandonsThePageInFlight) {
     EXPECT_EQ(Shop.Urls.size(), 2u);
     EXPECT_TRUE(Lists.DefaultList.empty());
     ASSERT_EQ(Lists.SalesOrderList.size(), 1u); // nothing of the abandoned page
-    EXPECT_EQ(worker->SalesOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(worker->SalesOutcome.LastPage, 1);
-    EXPECT_EQ(worker->DefaultOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker->Report().Sales.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker->Report().Sales.LastPage, 1);
+    EXPECT_EQ(worker->Report().Default.End, TPassEnd::Stopped);
     // A fetch the stop gave up is no failure of the marketplace.
-    EXPECT_EQ(worker->SalesOutcome.FailedPages, 0);
+    EXPECT_EQ(worker->Report().Sales.FailedPages, 0);
 }
 
 TEST_F(CrawlTest, PagesAreFetchedWhileTheWindowTakesOneAndAStopDropsTheQueued) {
@@ -582,10 +582,10 @@ TEST_F(CrawlTest, PagesAreFetchedWhileTheWindowTakesOneAndAStopDropsTheQueued) {
     EXPECT_THAT(Lists.SalesOrderList, ElementsAre(TItemRecordInfo{"1", "t1"}));
     ASSERT_EQ(progress.size(), 1u); // page 2's came after the stop
     EXPECT_EQ(progress[0].Page, 1);
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::Stopped);
-    EXPECT_EQ(worker.SalesOutcome.LastPage, 1);
-    EXPECT_EQ(worker.SalesOutcome.ItemsFound, 1);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker.Report().Sales.End, TPassEnd::Stopped);
+    EXPECT_EQ(worker.Report().Sales.LastPage, 1);
+    EXPECT_EQ(worker.Report().Sales.ItemsFound, 1);
+    EXPECT_EQ(worker.Report().Default.End, TPassEnd::Stopped);
 }
 
 // The window's posted calls, held until the crawl is over: neither the crawl
@@ -618,11 +618,11 @@ TEST_F(CrawlTest, PostedPagesProgressAndFailuresReachTheWindowInOrder) {
 
     EXPECT_TRUE(Lists.SalesOrderList.empty()); // nothing ran yet
     EXPECT_EQ(SyncCalls, 0);
-    EXPECT_EQ(worker.SalesOutcome.ItemsFound, 4);
-    EXPECT_EQ(worker.SalesOutcome.FailedPages, 2);
-    EXPECT_EQ(worker.SalesOutcome.LastFailure->Page, 3);
-    EXPECT_EQ(worker.DefaultOutcome.ItemsFound, 4);
-    EXPECT_EQ(worker.DefaultOutcome.LastPage, 2);
+    EXPECT_EQ(worker.Report().Sales.ItemsFound, 4);
+    EXPECT_EQ(worker.Report().Sales.FailedPages, 2);
+    EXPECT_EQ(worker.Report().Sales.LastFailure->Page, 3);
+    EXPECT_EQ(worker.Report().Default.ItemsFound, 4);
+    EXPECT_EQ(worker.Report().Default.LastPage, 2);
     for (const auto& call : posted)
         call();
     // Each progress line counts the items handed over before it.
@@ -682,8 +682,8 @@ TEST_F(CrawlTest, FailedPostedPageEndsTheCrawlBeforeItsNextPage) {
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 3); // none after the page in flight
     EXPECT_EQ(Lists.SalesOrderList.size(), 1u);
     EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("1"));
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::HandOverFailed);
+    EXPECT_EQ(worker.Report().Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.Report().Default.End, TPassEnd::HandOverFailed);
 }
 
 TEST_F(CrawlTest, FailedHandOverEndsTheCrawl) {
@@ -699,9 +699,9 @@ TEST_F(CrawlTest, FailedHandOverEndsTheCrawl) {
     // in flight when the crawl learnt of it; no default page.
     EXPECT_LE(Shop.Urls.size(), 2 + TPageReader::kMaxQueuedTasks);
     EXPECT_EQ(Shop.FetchesOf("sort=coefp"), 0);
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::HandOverFailed);
-    EXPECT_EQ(worker.SalesOutcome.LastPage, 0);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::NotRun);
+    EXPECT_EQ(worker.Report().Sales.End, TPassEnd::HandOverFailed);
+    EXPECT_EQ(worker.Report().Sales.LastPage, 0);
+    EXPECT_EQ(worker.Report().Default.End, TPassEnd::NotRun);
 }
 
 TEST_F(CrawlTest, ProgressBeforeEveryPage) {
@@ -752,7 +752,7 @@ TEST_F(CrawlTest, ReaderThreadEndsWithTheCrawlHoweverItEnds) {
         Shop.Urls.clear();
         TRunThread worker(std::move(ops));
         worker.CrawlListings();
-        EXPECT_EQ(worker.SalesOutcome.End,
+        EXPECT_EQ(worker.Report().Sales.End,
                   c.handOverFails ? TPassEnd::HandOverFailed : TPassEnd::EndMarker);
         EXPECT_EQ(during, before + 1); // the reader, while the crawl runs
         EXPECT_EQ(ThreadCount(), before);

@@ -133,8 +133,8 @@ TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
     EXPECT_EQ(lists.DefaultList[2].ID, "101");
     EXPECT_EQ(lists.DefaultList[2].Rank, 3);
     EXPECT_EQ(lists.DefaultList[2].Sales, 50);
-    EXPECT_EQ(worker.SalesOutcome.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker.DefaultOutcome.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.Report().Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.Report().Default.End, TPassEnd::EndMarker);
     std::lock_guard guard(lock);
     ASSERT_EQ(targets.size(), 5u);
     // No fragment on the wire, though later pages' URLs carry "#ListView".

@@ -16,6 +16,7 @@
 #include "ResultTables.h"
 #include "SortChoice.h"
 #include "TestWindow.h"
+#include "ThreadUnit.h"
 
 #include <QApplication>
 #include <QComboBox>

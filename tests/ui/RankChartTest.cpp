@@ -8,6 +8,7 @@
 #include "RankChart.h"
 #include "RecordingDesktop.h"
 #include "TestWindow.h"
+#include "ThreadUnit.h"
 
 #include <QApplication>
 #include <QComboBox>

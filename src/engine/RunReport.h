@@ -1,0 +1,96 @@
+#pragma once
+
+#include "FetchFailure.h"
+#include "ListingUrls.h"
+#include "RankAnalysis.h"
+
+#include <optional>
+#include <string>
+
+// What a run tells its owner: where it is, and how each listing ended.
+namespace korvane {
+
+// A pass ends only when a page carries the end marker; these bound it when
+// fetches keep failing or the marketplace stops sending that marker. The
+// marketplace lists no more than kMaxPagesPerPass pages of a search.
+inline constexpr int kMaxPagesPerPass = 100;
+inline constexpr int kMaxEmptyPagesInRow = 5;
+// A marketplace that has sent nothing of a pass and lets this many pages in
+// a row time out is not answering (20 s at the read limit): the pass ends.
+inline constexpr int kMaxTimeoutsBeforeAnswer = 2;
+
+enum class TPassEnd {
+    NotRun,         // the pass has not run
+    EndMarker,      // a page carried the end marker
+    PageLimit,      // kMaxPagesPerPass pages were read without it
+    NoItems,        // kMaxEmptyPagesInRow pages in a row yielded no items
+    NoAnswer,       // nothing arrived, and kMaxTimeoutsBeforeAnswer pages timed out
+    TurnedAway,     // the marketplace answered with something other than the listing
+    Stopped,        // a stop was requested before every page read had been handed over
+    HandOverFailed, // a page could not be handed over (memory exhausted, the window gone)
+};
+
+struct TPassOutcome {
+    TPassEnd End = TPassEnd::NotRun;
+    // Number of the last page requested; when the pass was stopped or a
+    // hand-over failed, of the last page handed over whole before it (a page
+    // fetched, but not yet shown when the stop came, does not count).
+    int LastPage = 0;
+    int ItemsFound = 0; // items handed over
+    // Page fetches that failed or brought no listing (an abandoned one, or
+    // one not yet shown when a stop came, is not counted), and the last.
+    int FailedPages = 0;
+    std::optional<TFetchFailure> LastFailure = std::nullopt;
+    // Pages handed over that did not fail.
+    int PagesRead = 0;
+    // The nick the run read, as typed (GBK, not encoded).
+    std::string Nick{};
+
+    // The one test of a listing read whole: to its end marker, every page
+    // read, every item handed over.
+    bool ReadWhole() const { return End == TPassEnd::EndMarker && FailedPages == 0; }
+    // Read in full up to the page limit, past which the marketplace lists
+    // nothing: all of the listing there is, but not all of the shop.
+    bool ReadToPageLimit() const { return End == TPassEnd::PageLimit && FailedPages == 0; }
+};
+
+// How the two passes of a run ended. Everything the run shows follows from
+// it: whether the listings are compared, what the analysis may claim, and
+// what the window tells the seller.
+struct TRunReport {
+    TPassOutcome Sales;
+    TPassOutcome Default;
+    // The analysis itself failed (memory exhausted): its tables may be partial.
+    bool AnalysisFailed = false;
+
+    // A sales listing with a page missing marks that page's items as demoted,
+    // so it is compared only when read whole, or up to the page limit, past
+    // which nothing is listed. The default listing is compared as far as it
+    // was read, when anything of it was; a list the window could not take
+    // whole is not compared.
+    bool MakesComparison() const {
+        if (!SalesComparable() || Default.End == TPassEnd::HandOverFailed)
+            return false;
+        return Default.ReadWhole() || Default.ItemsFound > 0;
+    }
+    bool SalesComparable() const { return Sales.ReadWhole() || Sales.ReadToPageLimit(); }
+    // Both listings read to their end markers: the only comparison shown as complete.
+    bool Complete() const { return Sales.ReadWhole() && Default.ReadWhole() && !AnalysisFailed; }
+    // The comparison covers only part of the default listing.
+    bool DefaultPartial() const { return MakesComparison() && !Default.ReadWhole(); }
+    int FailedPages() const { return Sales.FailedPages + Default.FailedPages; }
+    // What the analysis may claim of the listings.
+    TListingCoverage Coverage() const { return {Default.ReadWhole(), Sales.ReadToPageLimit()}; }
+};
+
+// Where a run is, told to the window before every page it fetches.
+struct TRunProgress {
+    TPass Pass = TPass::Sales;
+    int Page = 1;       // the page about to be read, from 1
+    int ItemsFound = 0; // items this pass has handed over so far
+    int SalesPages = 0; // pages the sales pass read; 0 while it runs
+
+    bool operator==(const TRunProgress&) const = default;
+};
+
+} // namespace korvane
