@@ -31,7 +31,8 @@ void CutAfter(std::string_view& working, std::string_view marker);
 void CutBefore(std::string& working, std::string_view marker);
 void CutBefore(std::string_view& working, std::string_view marker);
 
-// Stateless text helpers of the engine.
+// The engine's class operations, with no state of their own: the crawl's
+// text steps and the clear of a result table.
 class Method {
 public:
     Method() = delete;
@@ -48,9 +49,11 @@ public:
     // upper-case hex; space becomes %20, never '+'.
     static std::string EncodeText(std::string_view text);
 
-    // Empties every cell below the header row, then sets the row count (the
-    // program passes 2: the header and one empty row). Emptying first keeps
-    // rows that stay from bringing old texts back. One reset notice.
+    // Leaves the grid with rowCount rows (the program passes 2: the header
+    // and one empty row), every cell below the header empty. Rows that go
+    // are dropped first and never blanked (after a run that is thousands);
+    // the rows that stay are blanked, so none brings an old text back. One
+    // reset notice.
     static void ClearGrid(TStringGrid& grid, std::int32_t rowCount);
 };
 

@@ -52,15 +52,14 @@ protected:
 
 private:
     void PlaceBar();
+    void ShowLatest();
 
     QLabel* Panel;
     QProgressBar* Bar;
-    // Pages of the current pass that failed so far, and the last of them.
-    void ShowLatest();
-
     TRunProgress Latest; // the page to show next, while ShowTimer runs
     QTimer ShowTimer;
     QElapsedTimer SinceShown;
+    // Pages of the current pass that failed so far, and the last of them.
     TPass FailurePass = TPass::Sales;
     int FailedPages = 0;
     TFetchFailure LastFailure;

@@ -4,8 +4,8 @@ namespace korvane {
 
 namespace {
 
-// Linux and the other desktops Qt serves have no per-user registry, so
-// nothing was ever written there and there is nothing to delete.
+// The web engine never writes the value a pane deletes, on any platform:
+// there is nothing to delete.
 class TNoUserRegistry final : public TUserRegistry {
 public:
     void DeleteValue(const QString&, const QString&) override {}

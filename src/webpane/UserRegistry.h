@@ -5,8 +5,10 @@
 namespace korvane {
 
 // The per-user settings store of the platform the panes were first written
-// for. A pane only ever deletes one value from it on shutdown; on this
-// platform there is no such store and the layer does nothing.
+// for. A pane only ever deletes one value from it on shutdown: a value that
+// the embedded browser of that time left there. The panes' engine now keeps
+// its settings in its own profile and never writes that value, so on every
+// platform, Windows included, the store the program uses does nothing.
 class TUserRegistry {
 public:
     virtual ~TUserRegistry() = default;
