@@ -1,6 +1,7 @@
 #include "FetchFailure.h"
 
 #include "IdException.h"
+#include "IdStack.h"
 
 #if defined(__GNUG__)
 #include <cxxabi.h>
@@ -41,25 +42,25 @@ int SocketErrorCodeIn(const std::string& message) {
 // By the socket error numbers the client reports (the WinSock ones).
 TFetchFailureKind KindOfSocketError(int code) {
     switch (code) {
-    case 10061:
+    case http::Id_WSAECONNREFUSED:
         return TFetchFailureKind::ConnectionRefused;
-    case 10060:
+    case http::Id_WSAETIMEDOUT:
         return TFetchFailureKind::ConnectTimeout;
-    case 11001:
-    case 11002:
-    case 11003:
-    case 11004:
+    case http::Id_WSAHOST_NOT_FOUND:
+    case http::Id_WSATRY_AGAIN:
+    case http::Id_WSANO_RECOVERY:
+    case http::Id_WSANO_DATA:
         return TFetchFailureKind::HostNotFound;
-    case 10050:
-    case 10051:
-    case 10064:
-    case 10065:
+    case http::Id_WSAENETDOWN:
+    case http::Id_WSAENETUNREACH:
+    case http::Id_WSAEHOSTDOWN:
+    case http::Id_WSAEHOSTUNREACH:
         return TFetchFailureKind::NetworkUnreachable;
-    case 10052:
-    case 10053:
-    case 10054:
-    case 10057:
-    case 10058:
+    case http::Id_WSAENETRESET:
+    case http::Id_WSAECONNABORTED:
+    case http::Id_WSAECONNRESET:
+    case http::Id_WSAENOTCONN:
+    case http::Id_WSAESHUTDOWN:
         return TFetchFailureKind::ConnectionLost;
     default:
         return TFetchFailureKind::Other;

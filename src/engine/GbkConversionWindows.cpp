@@ -1,5 +1,7 @@
 #include "GbkConversion.h"
 
+#include "IdGlobal.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -48,10 +50,6 @@ int Widen(const char* bytes, int count, std::wstring& out) {
     out.resize(static_cast<std::size_t>(count) * 2);
     return ::MultiByteToWideChar(kGbkCodePage, MB_ERR_INVALID_CHARS, bytes, count, out.data(),
                                  static_cast<int>(out.size()));
-}
-
-bool IsLeadByte(unsigned char b) {
-    return b >= 0x81 && b <= 0xFE;
 }
 
 // The UTF-8 sequence at the front of rest: its code point and length, or
@@ -106,9 +104,10 @@ std::string TGbkConversion::ToUtf8(std::string_view gbk) {
             ++i;
             continue;
         }
-        const int width = IsLeadByte(b) && i + 1 < gbk.size() ? 2 : 1;
+        const bool lead = http::IsGbkLeadByte(gbk[i]);
+        const int width = lead && i + 1 < gbk.size() ? 2 : 1;
         const int n = Widen(gbk.data() + i, width, wide);
-        if (n > 0 && (width == 2 || !IsLeadByte(b))) {
+        if (n > 0 && (width == 2 || !lead)) {
             AppendUtf16(out, wide.data(), n);
             i += static_cast<std::size_t>(width);
         } else {

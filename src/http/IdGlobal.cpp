@@ -2,6 +2,8 @@
 
 #include "IdException.h"
 
+#include <cstdint>
+
 namespace korvane::http {
 
 namespace {
@@ -11,13 +13,7 @@ bool IsBlank(char ch) {
 }
 
 int DigitValue(char ch, int base) {
-    int v = -1;
-    if (ch >= '0' && ch <= '9')
-        v = ch - '0';
-    else if (ch >= 'a' && ch <= 'f')
-        v = ch - 'a' + 10;
-    else if (ch >= 'A' && ch <= 'F')
-        v = ch - 'A' + 10;
+    const int v = HexDigitValue(ch);
     return v < base ? v : -1;
 }
 
@@ -57,6 +53,31 @@ std::optional<std::int32_t> ReadInt32(std::string_view text, bool allowHex) {
 }
 
 } // namespace
+
+int HexDigitValue(char ch) {
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
+std::optional<std::int32_t> HexToInt32(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (const char ch : text) {
+        const int d = HexDigitValue(ch);
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + d;
+        if (value > INT32_MAX)
+            return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
 
 std::size_t MbcsFind(std::string_view text, std::string_view needle, std::size_t from) {
     if (needle.empty())

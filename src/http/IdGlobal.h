@@ -42,5 +42,10 @@ std::optional<std::int32_t> DecimalToInt32(std::string_view text);
 std::int32_t StrToInt(std::string_view text);
 // Also accepts hexadecimal digits behind "$", "x", "X" or "0x" (address parts).
 std::optional<std::int32_t> NumberToInt32(std::string_view text);
+// The value of a hexadecimal digit, either case; -1 for any other byte.
+int HexDigitValue(char ch);
+// Hexadecimal digits only, no sign or prefix, within the 32-bit range (a
+// chunk's size).
+std::optional<std::int32_t> HexToInt32(std::string_view text);
 
 } // namespace korvane::http

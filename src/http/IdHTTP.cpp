@@ -14,27 +14,6 @@ constexpr std::int32_t kErrorBodyTimeout = 2000;
 constexpr std::int32_t kDiscardBodyTimeout = 4000;
 constexpr std::int32_t kDefaultHttpPort = 80;
 
-std::optional<std::int32_t> HexToInt32(std::string_view text) {
-    if (text.empty())
-        return std::nullopt;
-    std::int64_t value = 0;
-    for (char ch : text) {
-        int d = -1;
-        if (ch >= '0' && ch <= '9')
-            d = ch - '0';
-        else if (ch >= 'a' && ch <= 'f')
-            d = ch - 'a' + 10;
-        else if (ch >= 'A' && ch <= 'F')
-            d = ch - 'A' + 10;
-        if (d < 0)
-            return std::nullopt;
-        value = value * 16 + d;
-        if (value > INT32_MAX)
-            return std::nullopt;
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 // Restores a client setting when a scope ends, however it ends.
 template <typename T> class TRestore {
 public:

@@ -9,8 +9,9 @@ inline constexpr const char* kSite = "http://www.ostrevan.com/";
 
 // The window's caption and the application title.
 inline constexpr const char* kAppTitle = "Ostrevan隐形降权探测软件";
-// This program's version; the version document names it when no update is due.
-inline constexpr const char* kVersion = "1.01";
+// This program's version (the project's, "1.01"); the version document names
+// it when no update is due.
+inline constexpr const char* kVersion = KORVANE_VERSION_TEXT;
 
 // Start-up version check.
 inline constexpr const char* kVersionUrl = "http://www.ostrevan.com/soft/korvane/version.txt";
