@@ -5,6 +5,7 @@
 #include "IdException.h"
 #include "ListingPageBuilder.h"
 #include "LoopbackServer.h"
+#include "ServerErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@ using korvane::test::HttpResponse;
 using korvane::test::ListingPageBuilder;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
+using korvane::test::StopAndReportErrors;
 using korvane::test::MakeItem;
 
 namespace {
@@ -23,11 +25,7 @@ namespace {
 class ListingFetchTest : public ::testing::Test {
 protected:
     void SetUp() override { Server.Start(); }
-    void TearDown() override {
-        Server.Stop();
-        for (const std::string& error : Server.Errors())
-            ADD_FAILURE() << error;
-    }
+    void TearDown() override { StopAndReportErrors(Server); }
     std::string HostAndPort() const { return "127.0.0.1:" + std::to_string(Server.Port()); }
 
     LoopbackServer Server;

@@ -4,6 +4,7 @@
 #include "IdException.h"
 #include "IdHTTP.h"
 #include "LoopbackServer.h"
+#include "ServerErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ using korvane::test::FullBacklogListener;
 using korvane::test::HttpResponse;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
+using korvane::test::StopAndReportErrors;
 using std::chrono::milliseconds;
 
 namespace {
@@ -383,8 +385,7 @@ TEST_P(GetPageFaultTest, ErrorAndTextLeftBehind) {
     EXPECT_GE(took, row.AtLeast);
     if (row.Also)
         row.Also(far.Server);
-    for (const std::string& failure : far.Server.Errors())
-        ADD_FAILURE() << failure;
+    StopAndReportErrors(far.Server);
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, GetPageFaultTest, ::testing::ValuesIn(Rows()),

@@ -3,6 +3,7 @@
 #include "IdHTTP.h"
 #include "IdException.h"
 #include "LoopbackServer.h"
+#include "ServerErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ using namespace korvane::http;
 using korvane::test::HttpResponse;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
+using korvane::test::StopAndReportErrors;
 using std::chrono::milliseconds;
 
 namespace {
@@ -58,11 +60,7 @@ LoopbackServer::Step Answer(std::string response, bool keepOpen = false) {
 class IdHTTPTest : public ::testing::Test {
 protected:
     void SetUp() override { Server.Start(); }
-    void TearDown() override {
-        Server.Stop();
-        for (const std::string& error : Server.Errors())
-            ADD_FAILURE() << error;
-    }
+    void TearDown() override { StopAndReportErrors(Server); }
 
     // The crawler's settings, with a short read time-out.
     static void Configure(TIdHTTP& client) {

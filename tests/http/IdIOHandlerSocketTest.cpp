@@ -7,6 +7,7 @@
 #include "IdTCPClient.h"
 #include "LoopbackServer.h"
 #include "PlatformSockets.h"
+#include "ServerErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@ using namespace korvane::http;
 using korvane::test::FullBacklogListener;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
+using korvane::test::StopAndReportErrors;
 using korvane::test::PlatformSockets;
 using Clock = std::chrono::steady_clock;
 
@@ -71,7 +73,7 @@ private:
 class IdIOHandlerSocketTest : public ::testing::Test {
 protected:
     void SetUp() override { Server.Start(); }
-    void TearDown() override { Server.Stop(); }
+    void TearDown() override { StopAndReportErrors(Server); }
 
     LoopbackServer Server;
     TIdIOHandlerSocket Endpoint;

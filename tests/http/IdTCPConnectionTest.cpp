@@ -3,6 +3,7 @@
 #include "IdTCPClient.h"
 #include "LoopbackServer.h"
 #include "PlatformSockets.h"
+#include "ServerErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 using namespace korvane::http;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
+using korvane::test::StopAndReportErrors;
 using std::chrono::milliseconds;
 
 namespace {
@@ -26,8 +28,7 @@ protected:
     }
     void TearDown() override {
         Client.CloseConnection();
-        Server.Stop();
-        EXPECT_TRUE(Server.Errors().empty()) << Server.Errors().front();
+        StopAndReportErrors(Server);
     }
 
     // Scripts one connection that sends bytes and then closes (or stays open).

@@ -3,6 +3,7 @@
 #include "EmptyWebPanes.h"
 #include "LoopbackServer.h"
 #include "RecordingDesktop.h"
+#include "ServerErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,13 @@ using namespace korvane;
 using korvane::test::HttpResponse;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
+using korvane::test::StopAndReportErrors;
 
 namespace {
 
 class VersionCheckTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        Server.Stop();
-        for (const std::string& error : Server.Errors())
-            ADD_FAILURE() << error;
-    }
+    void TearDown() override { StopAndReportErrors(Server); }
 
     // Answers the version request once with the given raw response.
     void Serve(std::string response) {
