@@ -1,22 +1,18 @@
 #include "LoopbackSite.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace korvane::test {
 
 namespace {
 
 constexpr int kStopPollMs = 20;
+// A browser engine opens several connections at once.
+constexpr int kBacklog = 64;
 
-bool SendAll(int socket, std::string_view bytes) {
+bool SendAll(PlatformSockets::Socket socket, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = ::send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        const long n = PlatformSockets::Send(socket, bytes.data(), bytes.size());
         if (n <= 0)
             return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
@@ -35,18 +31,14 @@ std::string TargetOf(const std::string& head) {
 } // namespace
 
 LoopbackSite::LoopbackSite() {
-    ListenSocket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    ::setsockopt(ListenSocket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(ListenSocket, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(ListenSocket, 64) != 0)
+    PlatformSockets::Start();
+    ListenSocket = PlatformSockets::NewTcp();
+    PlatformSockets::SetReuseAddress(ListenSocket);
+    ListenPort = PlatformSockets::BindLoopback(ListenSocket, kBacklog);
+    if (ListenPort == 0) {
+        PlatformSockets::Close(ListenSocket);
         throw std::runtime_error("loopback site cannot listen");
-    socklen_t len = sizeof addr;
-    ::getsockname(ListenSocket, reinterpret_cast<sockaddr*>(&addr), &len);
-    ListenPort = ntohs(addr.sin_port);
+    }
     Acceptor = std::thread([this] { Accept(); });
 }
 
@@ -66,7 +58,7 @@ void LoopbackSite::Stop() {
     // No new connection threads after the acceptor has ended.
     for (std::thread& connection : Connections)
         connection.join();
-    ::close(ListenSocket);
+    PlatformSockets::Close(ListenSocket);
 }
 
 std::string LoopbackSite::Url(std::string_view path) const {
@@ -75,14 +67,12 @@ std::string LoopbackSite::Url(std::string_view path) const {
 
 void LoopbackSite::Accept() {
     while (!Stopping.load()) {
-        pollfd wait{ListenSocket, POLLIN, 0};
-        if (::poll(&wait, 1, kStopPollMs) <= 0)
+        if (PlatformSockets::Poll(ListenSocket, false, kStopPollMs) <= 0)
             continue;
-        const int socket = ::accept4(ListenSocket, nullptr, nullptr, SOCK_CLOEXEC);
-        if (socket == -1)
+        const PlatformSockets::Socket socket = PlatformSockets::Accept(ListenSocket);
+        if (socket == PlatformSockets::kNone)
             continue;
-        const int on = 1;
-        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        PlatformSockets::SetNoDelay(socket);
         std::lock_guard lock(Lock);
         Connections.emplace_back([this, socket] { Serve(socket); });
     }
@@ -90,7 +80,7 @@ void LoopbackSite::Accept() {
 
 // Keep-alive: answer request after request until the client closes.
 // Requests here carry no body (GET and HEAD).
-void LoopbackSite::Serve(int socket) {
+void LoopbackSite::Serve(PlatformSockets::Socket socket) {
     std::string pending;
     while (!Stopping.load()) {
         if (const auto end = pending.find("\r\n\r\n"); end != std::string::npos) {
@@ -100,16 +90,15 @@ void LoopbackSite::Serve(int socket) {
                 break;
             continue;
         }
-        pollfd wait{socket, POLLIN, 0};
-        if (::poll(&wait, 1, kStopPollMs) <= 0)
+        if (PlatformSockets::Poll(socket, false, kStopPollMs) <= 0)
             continue;
         char buffer[16384];
-        const ssize_t n = ::recv(socket, buffer, sizeof buffer, 0);
+        const long n = PlatformSockets::Recv(socket, buffer, sizeof buffer);
         if (n <= 0)
             break;
         pending.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(socket);
+    PlatformSockets::Close(socket);
 }
 
 std::string LoopbackSite::Answer(const std::string& head) {

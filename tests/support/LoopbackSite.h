@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlatformSockets.h"
+
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -43,10 +45,10 @@ private:
         std::string Body;
     };
     void Accept();
-    void Serve(int socket);
+    void Serve(PlatformSockets::Socket socket);
     std::string Answer(const std::string& head);
 
-    int ListenSocket = -1;
+    PlatformSockets::Socket ListenSocket = PlatformSockets::kNone;
     std::uint16_t ListenPort = 0;
     std::atomic<bool> Stopping{false};
     std::thread Acceptor;
