@@ -82,7 +82,7 @@ void BM_GetPage(benchmark::State& state) {
     for (auto _ : state)
         CheckSize(Fetch(url, readTimeout), bodyBytes);
     ReportWaits(state, switches);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bodyBytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bodyBytes));
 }
 // read_timeout 10000: the program's settings, so the connect has a limit;
 // 0: no limits, so the connect is a plain blocking one.
@@ -99,7 +99,7 @@ void BM_Curl(benchmark::State& state) {
     for (auto _ : state)
         CheckSize(bench::CurlGet(url, kUserAgent), bodyBytes);
     ReportWaits(state, switches);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bodyBytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bodyBytes));
 }
 BENCHMARK(BM_Curl)
     ->ArgNames({"bytes", "busy"})

@@ -4,7 +4,8 @@ if(MSVC)
   # The sources are UTF-8 and hold Chinese texts.
   target_compile_options(korvane_options INTERFACE /W4 /utf-8 /permissive-)
 else()
-  target_compile_options(korvane_options INTERFACE -Wall -Wextra -Wpedantic)
+  target_compile_options(korvane_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow
+                         -Wold-style-cast -Woverloaded-virtual -Wnon-virtual-dtor -Wsign-conversion)
 endif()
 if(WIN32)
   # Windows 10 and later (WSAPoll, inet_ntop); no min/max macros from windows.h.

@@ -207,7 +207,7 @@ void TIdTCPConnection::ReadToStream(TIdSimpleBuffer& stream, std::int64_t count,
 
     std::int64_t work = untilClose ? std::min(kIdUntilCloseWork, untilCloseMax) : count;
     if (const std::size_t queued = ReceiveQueue.Size(); queued > 0) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(queued, work));
+        const auto n = static_cast<std::size_t>(std::min(static_cast<std::int64_t>(queued), work));
         stream.Write(ReceiveQueue.Data(), n);
         ReceiveQueue.Remove(n);
         work -= static_cast<std::int64_t>(n);

@@ -11,7 +11,8 @@ QString FromGbk(std::string_view gbk) {
 
 std::string ToGbk(const QString& text) {
     const QByteArray utf8 = text.toUtf8();
-    return TGbkConversion::FromUtf8(std::string_view(utf8.constData(), utf8.size()));
+    return TGbkConversion::FromUtf8(
+        std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
 } // namespace korvane

@@ -17,8 +17,8 @@ using korvane::test::HttpResponse;
 using korvane::test::ListingPageBuilder;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
-using korvane::test::StopAndReportErrors;
 using korvane::test::MakeItem;
+using korvane::test::StopAndReportErrors;
 
 namespace {
 

@@ -389,6 +389,6 @@ TEST_P(GetPageFaultTest, ErrorAndTextLeftBehind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, GetPageFaultTest, ::testing::ValuesIn(Rows()),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& row) { return std::string(row.param.Name); });
 
 } // namespace

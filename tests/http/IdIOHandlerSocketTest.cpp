@@ -20,8 +20,8 @@ using namespace korvane::http;
 using korvane::test::FullBacklogListener;
 using korvane::test::LoopbackPeer;
 using korvane::test::LoopbackServer;
-using korvane::test::StopAndReportErrors;
 using korvane::test::PlatformSockets;
+using korvane::test::StopAndReportErrors;
 using Clock = std::chrono::steady_clock;
 
 namespace {

@@ -10,6 +10,7 @@
 #include "SortGrid.h"
 #include "StringGrid.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,6 +19,11 @@
 #include <vector>
 
 namespace korvane::literal {
+
+// A row or column number as a vector index.
+inline std::size_t Index(std::int32_t n) {
+    return static_cast<std::size_t>(n);
+}
 
 inline void SortBySales(TResultLists& lists) {
     lists.SalesSortedList.clear();
@@ -123,11 +129,11 @@ inline bool SortColumn(TStringGrid& grid, std::int32_t k, std::int32_t mode,
                                             std::vector<std::string>(static_cast<std::size_t>(R)));
     for (std::int32_t c = 0; c < C; ++c)
         for (std::int32_t r = 0; r < R; ++r)
-            D[c][r] = grid.Cell(c + 1, r + 1);
+            D[Index(c)][Index(r)] = grid.Cell(c + 1, r + 1);
     // A table without column 2 reads it as empty, like any cell outside.
     static const std::string kNoCell;
     const auto guard = [&](std::int32_t r) -> const std::string& {
-        return C > 1 ? D[1][r] : kNoCell;
+        return C > 1 ? D[Index(1)][Index(r)] : kNoCell;
     };
 
     bool descending = false;
@@ -139,7 +145,7 @@ inline bool SortColumn(TStringGrid& grid, std::int32_t k, std::int32_t mode,
         bool found = false;
         for (std::int32_t i = 0; i < R && !found; ++i)
             for (std::int32_t j = i + 1; j < R && !found; ++j)
-                if (isGreater(D[k][j], D[k][i]))
+                if (isGreater(D[Index(k)][Index(j)], D[Index(k)][Index(i)]))
                     found = true;
         descending = found;
     }
@@ -148,16 +154,16 @@ inline bool SortColumn(TStringGrid& grid, std::int32_t k, std::int32_t mode,
         for (std::int32_t j = i + 1; j < R; ++j) {
             if (guard(j).empty())
                 continue;
-            const bool greater = isGreater(D[k][j], D[k][i]);
+            const bool greater = isGreater(D[Index(k)][Index(j)], D[Index(k)][Index(i)]);
             if ((descending && greater) || (!descending && !greater))
                 for (std::int32_t c = 0; c < C; ++c)
-                    std::swap(D[c][i], D[c][j]);
+                    std::swap(D[Index(c)][Index(i)], D[Index(c)][Index(j)]);
         }
     }
 
     for (std::int32_t c = 0; c < C; ++c)
         for (std::int32_t r = 0; r < R; ++r)
-            grid.SetCell(c + 1, r + 1, D[c][r]);
+            grid.SetCell(c + 1, r + 1, D[Index(c)][Index(r)]);
     return descending;
 }
 

@@ -189,9 +189,9 @@ TEST_F(DetectionRunTest, RowsShowInOrderDuringTheDefaultPassAndLeaveTheUserAlone
             for (int row = first - 1; row < last; ++row) {
                 if (row < 0)
                     continue;
-                const int i = row;
+                const auto i = static_cast<std::size_t>(row);
                 rowsInOrder &= view->model()->headerData(row, Qt::Vertical).toString() ==
-                                   QString::number(i + 1) &&
+                                   QString::number(row + 1) &&
                                Form->Grid1().Cell(allitems::kId, row + 1) == items[i].Id &&
                                Form->Grid1().Cell(allitems::kTitle, row + 1) == items[i].Title;
             }

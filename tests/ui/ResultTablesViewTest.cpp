@@ -95,12 +95,13 @@ TEST_F(ResultTablesViewTest, TablesShowTheirSetUp) {
         EXPECT_EQ(view->model()->rowCount(), 1); // the one empty row
         EXPECT_EQ(view->verticalHeader()->width(), t.widths[0]);
         for (int c = 1; c < t.columns; ++c) {
-            EXPECT_EQ(view->isColumnHidden(c - 1), t.widths[c] == 0) << c;
-            if (t.widths[c] > 0) {
-                EXPECT_EQ(view->columnWidth(c - 1), t.widths[c]) << c;
+            const int width = t.widths[static_cast<std::size_t>(c)];
+            EXPECT_EQ(view->isColumnHidden(c - 1), width == 0) << c;
+            if (width > 0) {
+                EXPECT_EQ(view->columnWidth(c - 1), width) << c;
             }
             EXPECT_EQ(view->model()->headerData(c - 1, Qt::Horizontal).toString(),
-                      QString::fromUtf8(t.headers[c - 1].toUtf8()));
+                      t.headers[static_cast<std::size_t>(c) - 1]);
         }
         EXPECT_EQ(view->rowHeight(0), 20);
         EXPECT_EQ(view->horizontalHeader()->height(), 20);
