@@ -16,31 +16,25 @@ cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=$(nproc)
-# Runs, aborted fetches and the window closing mid-run: what ThreadSanitizer watches.
-thread_tests='RunControl|RunBridge|Crawl|PageReader|ListingFetch|IdAbortSignal|IdIOHandlerSocket|DetectionRun|FailedRun|RunProgressTest'
 
-configure_and_build() { # dir, extra cmake arguments...
-  local dir=$1
-  shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_WERROR=ON "$@" >/dev/null
-  cmake --build "$dir" -j"$jobs"
+# Each round is a preset of CMakePresets.json, so an IDE runs what this runs.
+configure_and_build() { # preset
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j"$jobs"
 }
 
 echo "== normal build"
-configure_and_build build
-ctest --test-dir build --output-on-failure -j"$jobs" -LE soak
+configure_and_build default
+ctest --preset default -j"$jobs"
 
 if [[ "${KORVANE_QUICK:-0}" != 1 ]]; then
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-  configure_and_build build-asan -DKORVANE_SANITIZER=address -DKORVANE_BUILD_BENCH=OFF
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE 'soak|webengine' -E CodeFormat
+  configure_and_build asan
+  ctest --preset asan -j"$jobs"
 
-  echo "== ThreadSanitizer build (threaded tests)"
-  configure_and_build build-tsan -DKORVANE_SANITIZER=thread -DKORVANE_BUILD_BENCH=OFF
-  TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
-    ctest --test-dir build-tsan --output-on-failure -j"$jobs" -LE 'soak|webengine' -R "$thread_tests"
+  echo "== ThreadSanitizer build (the tests labelled \"threaded\")"
+  configure_and_build tsan
+  ctest --preset tsan -j"$jobs"
 
   echo "== fuzz targets, ${KORVANE_FUZZ_SECONDS:-20}s each"
   KORVANE_JOBS="$jobs" ./fuzz/run.sh all "${KORVANE_FUZZ_SECONDS:-20}"
@@ -48,11 +42,11 @@ fi
 
 if [[ "${KORVANE_QUICK:-0}" != 1 && "${KORVANE_WINDOWS:-1}" != 0 ]]; then
   echo "== Windows build (MinGW-w64), its tests under Wine"
-  configure_and_build build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/MinGW-w64.cmake
+  configure_and_build windows-core-cross
   # The Wine prefix lives in build-windows/wineprefix; its server is ended
   # afterwards, pass or fail, so no Wine process outlives the round.
   status=0
-  ctest --test-dir build-windows --output-on-failure -j"$jobs" || status=$?
+  ctest --preset windows-core-cross -j"$jobs" || status=$?
   WINEPREFIX="$PWD/build-windows/wineprefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
   exit "$status"
 fi
