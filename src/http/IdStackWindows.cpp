@@ -13,6 +13,9 @@ namespace korvane::http {
 
 namespace {
 
+// ioctlsocket takes its command as a long; FIONBIO is built as an unsigned one.
+constexpr long kFionbio = static_cast<long>(FIONBIO);
+
 SOCKET Sock(TIdSocket s) {
     return static_cast<SOCKET>(s);
 }
@@ -145,7 +148,7 @@ int TIdStack::SetNoDelay(TIdSocket s) const {
 
 int TIdStack::SetBlocking(TIdSocket s, bool blocking) const {
     u_long nonBlocking = blocking ? 0 : 1;
-    return ::ioctlsocket(Sock(s), FIONBIO, &nonBlocking);
+    return ::ioctlsocket(Sock(s), kFionbio, &nonBlocking);
 }
 
 int TIdStack::ConnectOutcome(TIdSocket s) const {
@@ -226,8 +229,8 @@ int TIdStack::SocketPair(TIdSocket pair[2]) const {
     ::closesocket(listener);
     listener = INVALID_SOCKET;
     u_long nonBlocking = 1;
-    if (::ioctlsocket(reader, FIONBIO, &nonBlocking) != 0 ||
-        ::ioctlsocket(writer, FIONBIO, &nonBlocking) != 0)
+    if (::ioctlsocket(reader, kFionbio, &nonBlocking) != 0 ||
+        ::ioctlsocket(writer, kFionbio, &nonBlocking) != 0)
         return fail();
     pair[0] = static_cast<TIdSocket>(reader);
     pair[1] = static_cast<TIdSocket>(writer);

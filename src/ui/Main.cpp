@@ -218,6 +218,9 @@ QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
 }
 
 void TMainForm::FormCreate() {
+    // Blocking, before the window is shown: a seller offered a newer version
+    // answers before using this one, and the fetch is one small document
+    // whose wait the read limit bounds.
     CheckForNewVersion();
     MainPage->setCurrentIndex(0);
     SetUpResultTables(Data1, Data2, Data3);

@@ -13,6 +13,9 @@ namespace korvane::test {
 
 namespace {
 
+// ioctlsocket takes its command as a long; FIONBIO is built as an unsigned one.
+constexpr long kFionbio = static_cast<long>(FIONBIO);
+
 SOCKET Sock(PlatformSockets::Socket s) {
     return static_cast<SOCKET>(s);
 }
@@ -54,7 +57,7 @@ PlatformSockets::Socket PlatformSockets::NewTcp(bool nonBlocking) {
         return kNone;
     if (nonBlocking) {
         u_long on = 1;
-        ::ioctlsocket(s, FIONBIO, &on);
+        ::ioctlsocket(s, kFionbio, &on);
     }
     return static_cast<Socket>(s);
 }
@@ -109,7 +112,7 @@ bool PlatformSockets::WouldBlock() {
 
 void PlatformSockets::SetNonBlocking(Socket s) {
     u_long on = 1;
-    ::ioctlsocket(Sock(s), FIONBIO, &on);
+    ::ioctlsocket(Sock(s), kFionbio, &on);
 }
 
 void PlatformSockets::SetNoDelay(Socket s) {
