@@ -15,7 +15,9 @@ struct TItemInfo {
     std::int32_t Rank = 0;      // 1-based position in the default listing, across pages
     std::int32_t Sales = 0;     // recent sales; 0 when absent or not a whole number
     std::int32_t SalesRank = 0; // position when ordered by Sales, highest first
-    std::int32_t Gap = 0;       // Rank - SalesRank, set only in the analysis' working copy
+    // Rank - SalesRank where a caller keeps it; the analysis keeps its gaps
+    // apart (in 64 bits, so no rank overflows them) and leaves this 0.
+    std::int32_t Gap = 0;
 
     bool operator==(const TItemInfo&) const = default;
 };
@@ -32,7 +34,7 @@ using TItemList = std::vector<TItemInfo>;
 using TItemRecordList = std::vector<TItemRecordInfo>;
 
 // The item lists of the current run. The window owns one and only its thread
-// touches it; the worker hands records over with synchronous calls.
+// touches it; the worker posts each page's records there in one hand-over.
 struct TResultLists {
     TItemList DefaultList;          // default pass, order of arrival
     TItemList SalesSortedList;      // DefaultList ordered by Sales, rebuilt by the analysis

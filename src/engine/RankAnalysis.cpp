@@ -111,7 +111,7 @@ TAnalysisSummary AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TString
         }
     }
 
-    // The working copy ordered by Gap = Rank - SalesRank, lowest first: the
+    // The items ordered by their gap, Rank - SalesRank, lowest first: the
     // smallest gap gets the highest key. Differences are taken in 64 bits so
     // that no rank can overflow them.
     std::vector<std::int64_t> gaps(count);

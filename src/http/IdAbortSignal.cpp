@@ -9,7 +9,8 @@ thread_local const TIdAbortSignal* CurrentSignal = nullptr;
 }
 
 // A socket pair rather than an event object: the waits are socket waits
-// (poll, WSAPoll), and a socket is what both platforms can wait on there.
+// (poll; WSAPoll or select on Windows), and a socket is what both platforms
+// can wait on there.
 TIdAbortSignal::TIdAbortSignal() {
     TIdSocket pair[2];
     if (Stack.Stack().SocketPair(pair) == 0) {

@@ -9,8 +9,9 @@ namespace korvane::http {
 
 // Lets one thread give up another thread's fetch in progress, so a program
 // that is closing need not wait out a slow server. While a thread runs inside
-// a TIdAbortScope, its waits for data and for a connect also watch the
-// signal; once it is raised they end at once with EIdClosedSocket.
+// a TIdAbortScope, its waits for data, and a connect with a time limit (every
+// fetch's), also watch the signal; once it is raised they end at once with
+// EIdClosedSocket. A connect without a limit does not.
 class TIdAbortSignal {
 public:
     TIdAbortSignal();

@@ -101,9 +101,10 @@ private:
     std::unordered_map<std::string, std::size_t> ByName; // upper-case name -> position
 };
 
-// Every cookie of one store, indexed by domain text. The lock lets its
-// holder take it again (dropping a cookie while cleaning does); one client
-// uses a store at a time, so it is never contended.
+// Every cookie of one store, indexed by domain text. The lock may be taken
+// again by its holder: building a Cookie line drops expired cookies under
+// it, and storing counts the cookies under it. One client uses a store at a
+// time, so it is never contended.
 class TIdCookies {
 public:
     // A store keeps at most this many cookies; a cookie of a new name past it

@@ -10,12 +10,12 @@
 
 namespace korvane::http {
 
-// The cookie store of one client: keeps the cookies that the responses of
-// one fetch set and builds the "Cookie" value for each request.
 // The longest "Cookie" line a request carries, "Cookie: " and CR LF
 // included: nginx's default buffer for one request header line.
 inline constexpr std::size_t kMaxCookieLineBytes = 8 * 1024;
 
+// The cookie store of one client: keeps the cookies that the responses of
+// one fetch set and builds the "Cookie" value for each request.
 class TIdCookieManager {
 public:
     TIdCookieManager() = default;

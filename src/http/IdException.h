@@ -63,13 +63,13 @@ public:
     using EIdException::EIdException;
 };
 
-// Kept for the socket library start-up of other platforms; never raised on POSIX.
+// Winsock could not be started (the Windows build); never raised on POSIX.
 class EIdStackInitializationFailed : public EIdStackError {
 public:
     EIdStackInitializationFailed() : EIdStackError("Winsock Initialization Error.") {}
 };
 
-// Kept for the socket library loading of other platforms; never raised on POSIX.
+// Raised nowhere: the Windows build links Winsock rather than loading it.
 class EIdWS2StubError : public EIdException {
 public:
     EIdWS2StubError(std::uint32_t error, const std::string& title, const std::string& text)

@@ -104,7 +104,8 @@ private:
 
 class TIdHTTP : public TIdCustomHTTP {
 public:
-    // Fetches url with GET. On success result holds the final body's bytes.
+    // Fetches url with GET. On success result holds the final body's bytes;
+    // an empty body leaves result as the caller left it.
     // Every failure is raised; before it passes on, result has been set to
     // the body bytes already received if there are any (otherwise it keeps
     // what the caller put there).

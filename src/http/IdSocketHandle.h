@@ -22,7 +22,8 @@ public:
     void AllocateSocket();
     // Binds to LocalAddress:LocalPort as set by the caller, then reads them back.
     void Bind();
-    // Blocking connect to PeerAddress:PeerPort; -1 with the error left on the thread.
+    // Connects to PeerAddress:PeerPort, blocking or not as the socket is set;
+    // -1 with the error left on the thread.
     int Connect() const;
     // Reads back local and peer address and port; EIdSocketError on failure.
     void UpdateBindings();

@@ -41,7 +41,8 @@ public:
     std::function<void()> OnConnected;
     std::function<void()> OnDisconnected;
 
-    // The endpoint in use, absent before the first open.
+    // The endpoint in use; absent before the first open and after a close of
+    // an owned one.
     TIdIOHandlerSocket* IOHandler() const { return Handler; }
     // Uses an endpoint the connection does not own (it is never destroyed here).
     void SetIOHandler(TIdIOHandlerSocket* handler);
@@ -87,9 +88,10 @@ protected:
     const TIdStack::TUser& StackUser() const { return Stack; }
 
 private:
-    // An exact read receiving straight into its destination. Bytes there
-    // count as queued until the read completes; on failure they go back to
-    // the queue, so no step can tell the difference.
+    // A read receiving straight into its destination (an exact read, or a
+    // counted body in place). Bytes there count as queued until it
+    // completes; on failure what chunk-by-chunk reads would not have kept
+    // goes back to the queue, so no step can tell the difference.
     struct TDirectRead {
         char* Target;
         std::size_t Have;

@@ -19,7 +19,7 @@ inline constexpr const char* kDownloadUrl =
     "http://www.ostrevan.com/soft/korvane/Ostrevan隐形降权探测软件.rar";
 
 // Pages of the three web panes.
-inline constexpr const char* kShopCaption = "Ostrevan网店"; // tab 3
+inline constexpr const char* kShopCaption = "Ostrevan网店"; // the fourth tab
 inline constexpr const char* kHomeUrl = "http://www.ostrevan.com/";
 inline constexpr const char* kDemotionNoteUrl =
     "http://www.ostrevan.com/help/yinxingjiangquan.html";

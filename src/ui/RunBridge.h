@@ -16,10 +16,10 @@ public:
     TRunAborted() : std::runtime_error("the window has closed") {}
 };
 
-// Carries a worker's synchronous calls to the window's thread: the call runs
-// there while the worker waits, and what it throws is thrown again in the
-// worker. Shared by the window and its runs; once the window closes the
-// bridge, no call reaches it any more and waiting workers are let go.
+// Carries a worker's calls to the window's thread, in order: Synchronize
+// waits for its call and throws again what it threw; Post returns at once.
+// Shared by the window and its runs; once the window closes the bridge, no
+// call reaches it any more and waiting workers are let go.
 class TRunBridge : public std::enable_shared_from_this<TRunBridge> {
 public:
     // context: an object of the window's thread that lives until Close.

@@ -25,7 +25,8 @@ using TScriptErrorEvent =
                        const QString& ErrorUrl, bool& ContinueScript, bool& Showdialog)>;
 
 // The engine wants to show a message box. Returning kS_OK means the host took
-// care of it; anything else lets the engine show its own box. plResult is the
+// care of it; anything else passes the box on: to the pane's page dialogs
+// when set, else to the engine. plResult is the
 // button pressed (kIdOk for OK).
 using TShowMessageEvent = std::function<std::int32_t(
     std::uint32_t HWND, const QString& lpstrText, const QString& lpstrCaption, std::int32_t dwType,

@@ -18,7 +18,8 @@ struct FixtureItem {
     std::string IdTail;
     // Open the piece with a picture link before the title link.
     bool ImageLinkFirst = false;
-    // When set, the whole piece after the item marker is exactly this.
+    // When set, written as it is right after the item's opening tag, in place
+    // of the link, price and sales markup.
     std::optional<std::string> RawPiece;
 };
 
@@ -47,7 +48,8 @@ private:
     std::size_t PagePad = 0;
 };
 
-// A plain item: id, title, price and sales text given as UTF-8.
+// A plain item: the title given as UTF-8; the id, price and sales text as
+// the page's bytes.
 FixtureItem MakeItem(const std::string& id, const std::string& titleUtf8, const std::string& price,
                      std::optional<std::string> salesText);
 

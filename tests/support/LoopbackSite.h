@@ -16,7 +16,9 @@ namespace korvane::test {
 // A small web site on 127.0.0.1, port 0, for a browser engine: it opens
 // several connections at once and keeps them alive, so every connection is
 // served on its own thread. Serves fixed resources by path (404 otherwise) and
-// records every request head. Every wait is bounded by the stop flag.
+// records every request head. Every receive is a bounded poll that watches
+// the stop flag; an answer is sent whole, so a client that stops reading
+// holds up Stop.
 class LoopbackSite {
 public:
     LoopbackSite();
