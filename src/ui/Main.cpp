@@ -5,6 +5,7 @@
 #include "GbkCodec.h"
 #include "GridCopier.h"
 #include "GridView.h"
+#include "KeyboardConventions.h"
 #include "LinkLabel.h"
 #include "MyUtils.h"
 #include "RankAnalysis.h"
@@ -192,6 +193,10 @@ void TMainForm::CreateControls() {
     setTabOrder(txtID, btnSearch);
     setTabOrder(btnSearch, btnStop);
     setTabOrder(btnStop, MainPage);
+    // The ranking tab's controls in the order they stand, then the table.
+    setTabOrder(btnSort, btnChart);
+    setTabOrder(btnChart, sgData3);
+    new TKeyboardConventions(this, MainPage);
 }
 
 QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
