@@ -222,17 +222,31 @@ int TRankChart::RowOf(int salesRank, int rank) const {
     return 0;
 }
 
-void TRankChart::mouseMoveEvent(QMouseEvent* event) {
-    QChartView::mouseMoveEvent(event);
-    const int row = RowAt(event->position().toPoint());
+// The tooltip is asked for once the pointer rests; the scene would answer
+// that request with none of its own and take a shown one away.
+bool TRankChart::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QChartView::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const int row = RowAt(help->pos());
     if (row == 0) {
         QToolTip::hideText();
-        return;
+        event->ignore();
+        return true;
     }
-    const QString text = FromGbk(Ranking.Cell(ranking::kTitle, row)) + QLatin1Char('\n') +
-                         Text("实际排名：") + FromGbk(Ranking.Cell(ranking::kRank, row)) +
-                         Text("　理论排名：") + FromGbk(Ranking.Cell(ranking::kSalesRank, row));
-    QToolTip::showText(event->globalPosition().toPoint(), text, viewport());
+    const QString text =
+        FromGbk(Ranking.Cell(ranking::kTitle, row)) + QLatin1Char('\n') +
+        FromGbk(texts::kRankHeader) + Text("：") + FromGbk(Ranking.Cell(ranking::kRank, row)) +
+        Text("　") + FromGbk(texts::kSalesRankHeader) + Text("：") +
+        FromGbk(Ranking.Cell(ranking::kSalesRank, row)) + QLatin1Char('\n') +
+        FromGbk(texts::kSalesHeader) + Text("：") + FromGbk(Ranking.Cell(ranking::kSales, row));
+    // It stays while the pointer stays within picking distance of the point.
+    const QPoint point = PointPosition(*RankIn(Ranking.Cell(ranking::kSalesRank, row)),
+                                       *RankIn(Ranking.Cell(ranking::kRank, row)));
+    const int reach = static_cast<int>(kPickRadius);
+    QToolTip::showText(help->globalPos(), text, viewport(),
+                       QRect(point - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1)));
+    return true;
 }
 
 void TRankChart::mouseDoubleClickEvent(QMouseEvent* event) {

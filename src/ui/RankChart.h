@@ -50,7 +50,7 @@ public:
     QPoint PointPosition(int salesRank, int rank) const;
 
 protected:
-    void mouseMoveEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -47,6 +47,9 @@ protected:
         TMainFormSettings settings;
         settings.SearchHost = Marketplace.Host();
         Form = test::ShowTestWindow(Desktop, settings);
+        // Tooltips show only over the active window.
+        Form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
         Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
     }
     void TearDown() override {
@@ -229,6 +232,20 @@ TEST_F(RankChartTest, HiddenChartIsDrawnWhenShownFromTheTablesOfTheLastRun) {
     EXPECT_EQ(Chart()->chart()->series().value(0), first);
 }
 
+// Counts the tooltip requests the application sends a widget once the
+// pointer rests on it.
+class TToolTipRequests final : public QObject {
+public:
+    explicit TToolTipRequests(QWidget* widget) { widget->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        Count += event->type() == QEvent::ToolTip;
+        return false;
+    }
+};
+
 TEST_F(RankChartTest, HoverNamesTheItemEvenAfterTheTableIsSorted) {
     RunWorkedExample();
     ShowChart();
@@ -238,22 +255,36 @@ TEST_F(RankChartTest, HoverNamesTheItemEvenAfterTheTableIsSorted) {
     Find<QPushButton>("btnSort")->click();
     EXPECT_EQ(Points(), before);
 
+    TToolTipRequests requests(ChartSurface());
+    // The pointer rests: the application asks for the tooltip, which must
+    // then show (and not be taken away by the request).
+    const auto rest = [&](QPoint at) {
+        const int asked = requests.Count;
+        QTest::mouseMove(ChartSurface(), at);
+        EXPECT_TRUE(test::WaitUntil([&] { return requests.Count > asked; }, 5000));
+        QApplication::processEvents();
+    };
     struct Case {
         int salesRank, rank;
         const char* text;
     };
-    for (const Case& c :
-         {Case{1, 2, "W\n实际排名：2　理论排名：1"}, Case{2, 5, "Z\n实际排名：5　理论排名：2"},
-          Case{4, 1, "V\n实际排名：1　理论排名：4"}}) {
+    for (const Case& c : {Case{1, 2, "W\n实际排名：2　理论排名：1\n成交量：9"},
+                          Case{2, 5, "Z\n实际排名：5　理论排名：2\n成交量：9"},
+                          Case{4, 1, "V\n实际排名：1　理论排名：4\n成交量：5"}}) {
         SCOPED_TRACE(c.text);
-        // Two pixels off the centre still picks the point.
-        QTest::mouseMove(ChartSurface(),
-                         Chart()->PointPosition(c.salesRank, c.rank) + QPoint(2, -2));
-        ASSERT_TRUE(test::WaitUntil([] { return QToolTip::isVisible(); }, 2000));
-        EXPECT_EQ(QToolTip::text(), QString::fromUtf8(c.text));
+        // Two pixels off the centre still picks the point, and one more
+        // pixel keeps the tooltip.
+        const QPoint point = Chart()->PointPosition(c.salesRank, c.rank);
+        for (const QPoint offset : {QPoint(2, -2), QPoint(1, -2)}) {
+            rest(point + offset);
+            EXPECT_TRUE(QToolTip::isVisible());
+            EXPECT_EQ(QToolTip::text().toStdString(), c.text);
+        }
     }
     QTest::mouseMove(ChartSurface(), Blank());
     EXPECT_TRUE(test::WaitUntil([] { return !QToolTip::isVisible(); }, 2000));
+    rest(Blank() + QPoint(1, 0));
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST_F(RankChartTest, DoubleClickOnAPointOpensTheItemPage) {
