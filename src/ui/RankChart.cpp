@@ -157,8 +157,8 @@ void SetTicks(QCategoryAxis* axis, qreal from, qreal to, qreal min) {
             axis->append(QString::number(tick), tick);
 }
 
-// The axis range that shows from .. to with room pixels beyond each end on
-// an axis pixels long.
+// The axis range that shows ranks from .. to with kEdgeRoom pixels beyond
+// each end, on an axis that many pixels long.
 std::pair<qreal, qreal> WithRoom(qreal from, qreal to, qreal pixels) {
     if (to - from < 1) { // a single rank
         from -= 0.5;
