@@ -47,6 +47,8 @@ TGridView::TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent
     setItemDelegate(new THookDelegate(this));
     setFont(TableFont(false));
     setEditTriggers(NoEditTriggers);
+    // Tab leaves the table for the next control; the arrows move between cells.
+    setTabKeyNavigation(false);
     setSelectionMode(ContiguousSelection);
     setSelectionBehavior(SelectItems);
     setWordWrap(false);

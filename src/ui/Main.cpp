@@ -5,10 +5,12 @@
 #include "GbkCodec.h"
 #include "GridCopier.h"
 #include "GridView.h"
+#include "KeyboardConventions.h"
 #include "LinkLabel.h"
 #include "MyUtils.h"
 #include "RankAnalysis.h"
 #include "RankChart.h"
+#include "RankingSortDisplay.h"
 #include "ResultTables.h"
 #include "ResultTexts.h"
 #include "RunBridge.h"
@@ -173,6 +175,7 @@ void TMainForm::CreateControls() {
     connect(sgData3, &TGridView::DoubleClicked, this, &TMainForm::sgData3DblClick);
     connect(sgData3, &TGridView::HeaderPressed, this,
             [this](int column) { sgData3MouseDown(Qt::LeftButton, column, 0); });
+    SortDisplay = new TRankingSortDisplay(sgData3, cbSort);
     sgData3->SetDrawCellHook([this](QPainter& painter, int column, int row, const QRect& rect,
                                     const QStyleOptionViewItem& option) {
         sgData3DrawCell(painter, column, row, rect, option);
@@ -191,6 +194,10 @@ void TMainForm::CreateControls() {
     setTabOrder(txtID, btnSearch);
     setTabOrder(btnSearch, btnStop);
     setTabOrder(btnStop, MainPage);
+    // The ranking tab's controls in the order they stand, then the table.
+    setTabOrder(btnSort, btnChart);
+    setTabOrder(btnChart, sgData3);
+    new TKeyboardConventions(this, MainPage);
 }
 
 QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
@@ -342,6 +349,7 @@ void TMainForm::FinishRun(const TRunReport& report) {
     btnSearch->setEnabled(true);
     Stopper->RunEnded();
     TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
+    SortDisplay->Sorted(kEndOfRunSort);
     Progress->RunEnded(report, LastAnalysis);
 }
 
@@ -381,13 +389,16 @@ void TMainForm::sgData3DblClick() {
 void TMainForm::sgData3MouseDown(Qt::MouseButton button, int column, int row) {
     if (button != Qt::LeftButton || row != 0 || !btnSearch->isEnabled())
         return;
-    TSortGrid::SortColumn(Data3, column - 1, kSortToggle);
+    SortDisplay->Sorted(column - 1, TSortGrid::SortColumn(Data3, column - 1, kSortToggle));
 }
 
 void TMainForm::btnSortClick() {
     if (!btnSearch->isEnabled())
         return;
-    ApplySortChoice(Data3, cbSort->currentIndex());
+    const int choice = cbSort->currentIndex();
+    ApplySortChoice(Data3, choice);
+    if (choice >= 0)
+        SortDisplay->Sorted(kSortChoices[static_cast<std::size_t>(choice)]);
 }
 
 void TMainForm::btnChartClick() {

@@ -25,6 +25,7 @@ namespace korvane {
 class TGridView;
 class TLinkLabel;
 class TRankChart;
+class TRankingSortDisplay;
 class TRunProgressPresenter;
 class TRunStopper;
 class TWebPane;
@@ -110,6 +111,7 @@ private:
     std::shared_ptr<class TRunBridge> Bridge;
     TRunStopper* Stopper = nullptr;
     TRunProgressPresenter* Progress = nullptr;
+    TRankingSortDisplay* SortDisplay = nullptr;
 
     QLabel* labID = nullptr;
     QLineEdit* txtID = nullptr;

@@ -5,13 +5,17 @@
 #include "ResultTables.h"
 #include "ResultTexts.h"
 
+#include <QApplication>
+#include <QCategoryAxis>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QRubberBand>
 #include <QScatterSeries>
 #include <QToolTip>
-#include <QValueAxis>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -35,7 +39,7 @@ QFont ChartFont(int pixels, bool bold = false) {
 // The same red as the table's warning verdicts; the others in a calm blue.
 const QColor kRed(255, 0, 0);
 const QColor kCalm(70, 130, 180);
-const QColor kDiagonal(150, 150, 150);
+const QColor kDiagonal(110, 110, 110);
 
 // A rank cell as the analysis writes it: a plain positive decimal.
 std::optional<int> RankIn(const std::string& cell) {
@@ -63,7 +67,10 @@ int AxisStep(int last) {
 
 TRankChart::TRankChart(const TStringGrid& ranking, const TStringGrid& demoted, QWidget* parent)
     : QChartView(parent), Ranking(ranking), Demoted(demoted),
-      NothingRanked(new QLabel(Text("没有参与排名的宝贝"), this)) {
+      NothingRanked(new QLabel(Text("没有参与排名的宝贝"), this)),
+      ShowAllButton(new QPushButton(this)), HomeButton(new QPushButton(Text("还原"), this)),
+      ZoomHint(new QLabel(Text("滚轮缩放，拖出方框放大，右键退回"), this)),
+      Band(new QRubberBand(QRubberBand::Rectangle, viewport())) {
     setRenderHint(QPainter::Antialiasing);
     setBackgroundBrush(Qt::white);
     viewport()->setMouseTracking(true);
@@ -76,6 +83,27 @@ TRankChart::TRankChart(const TStringGrid& ranking, const TStringGrid& demoted, Q
     NothingRanked->setAttribute(Qt::WA_TransparentForMouseEvents);
     NothingRanked->setGeometry(rect());
     chart()->legend()->hide(); // before the first run: the line alone
+
+    ShowAllButton->setObjectName(QStringLiteral("btnChartAll"));
+    HomeButton->setObjectName(QStringLiteral("btnChartHome"));
+    ZoomHint->setObjectName(QStringLiteral("labChartHint"));
+    ZoomHint->setFont(ChartFont(12));
+    ZoomHint->setStyleSheet(QStringLiteral("color: rgb(120, 120, 120);"));
+    ZoomHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    for (QWidget* control : {static_cast<QWidget*>(ShowAllButton),
+                             static_cast<QWidget*>(HomeButton), static_cast<QWidget*>(ZoomHint)})
+        control->hide();
+    connect(ShowAllButton, &QPushButton::clicked, this, [this] {
+        Ranks.ShowAll(!Ranks.ShowsAll());
+        ShowRanks();
+    });
+    connect(HomeButton, &QPushButton::clicked, this, [this] {
+        Ranks.Home();
+        ShowRanks();
+    });
+    // The axes' labels take their room from the plot: the room at the edges
+    // is measured on the plot that is left.
+    connect(chart(), &QChart::plotAreaChanged, this, [this] { ShowRanks(); });
 }
 
 void TRankChart::RemoveAll() {
@@ -86,6 +114,9 @@ void TRankChart::RemoveAll() {
     }
     RedPoints = nullptr;
     OtherPoints = nullptr;
+    Diagonal = nullptr;
+    AxisX = nullptr;
+    AxisY = nullptr;
 }
 
 void TRankChart::Clear() {
@@ -94,21 +125,51 @@ void TRankChart::Clear() {
     chart()->setTitle({});
     chart()->legend()->hide();
     NothingRanked->hide();
+    Band->hide();
+    DragFrom.reset();
+    for (QWidget* control : {static_cast<QWidget*>(ShowAllButton),
+                             static_cast<QWidget*>(HomeButton), static_cast<QWidget*>(ZoomHint)})
+        control->hide();
 }
 
-QValueAxis* TRankChart::MakeAxis(const QString& title, qreal last) const {
-    auto* axis = new QValueAxis;
-    axis->setTitleText(title);
+namespace {
+
+QCategoryAxis* MakeAxis() {
+    auto* axis = new QCategoryAxis;
     axis->setTitleFont(ChartFont(14));
     axis->setLabelsFont(ChartFont(12));
-    axis->setRange(1 - kAxisPad, last + kAxisPad);
-    axis->setLabelFormat(QStringLiteral("%d"));
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0);
-    axis->setTickInterval(AxisStep(static_cast<int>(last)));
-    axis->setMinorTickCount(0);
+    // Labels at their ranks, not between them.
+    axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     return axis;
 }
+
+// Ticks at rank 1, wherever it is shown, and at every step between from and to.
+void SetTicks(QCategoryAxis* axis, qreal from, qreal to, qreal min) {
+    for (const QString& label : axis->categoriesLabels())
+        axis->remove(label);
+    axis->setStartValue(min);
+    const int step = AxisStep(static_cast<int>(std::ceil(to - from)));
+    if (from <= 1 && to >= 1)
+        axis->append(QStringLiteral("1"), 1);
+    for (int tick = std::max(step, static_cast<int>(std::ceil(from / step)) * step); tick <= to;
+         tick += step)
+        if (tick > 1)
+            axis->append(QString::number(tick), tick);
+}
+
+// The axis range that shows ranks from .. to with kEdgeRoom pixels beyond
+// each end, on an axis that many pixels long.
+std::pair<qreal, qreal> WithRoom(qreal from, qreal to, qreal pixels) {
+    if (to - from < 1) { // a single rank
+        from -= 0.5;
+        to += 0.5;
+    }
+    const qreal inner = std::max<qreal>(pixels - 2 * TRankChart::kEdgeRoom, 1);
+    const qreal room = TRankChart::kEdgeRoom * (to - from) / inner;
+    return {from - room, to + room};
+}
+
+} // namespace
 
 void TRankChart::Draw(const QString& nick) {
     Clear();
@@ -151,56 +212,107 @@ void TRankChart::DrawNow() {
         return;
     }
 
-    QValueAxis* x = MakeAxis(Text("理论排名（按销量）"), last);
-    QValueAxis* y = MakeAxis(Text("实际排名（默认排序）"), last);
-    y->setReverse(true); // rank 1 on top, as in a ranking
-    chart()->addAxis(x, Qt::AlignBottom);
-    chart()->addAxis(y, Qt::AlignLeft);
-    const auto add = [this, x, y](QXYSeries* series, const QString& name) {
+    Ranks.Reset(warned + others, last);
+    AxisX = MakeAxis();
+    AxisY = MakeAxis();
+    AxisY->setTitleText(Text("实际排名（默认排序）"));
+    AxisY->setReverse(true); // rank 1 on top, as in a ranking
+    chart()->addAxis(AxisX, Qt::AlignBottom);
+    chart()->addAxis(AxisY, Qt::AlignLeft);
+    const auto add = [this](QXYSeries* series, const QString& name) {
         series->setName(name);
         chart()->addSeries(series);
-        series->attachAxis(x);
-        series->attachAxis(y);
+        series->attachAxis(AxisX);
+        series->attachAxis(AxisY);
     };
 
-    auto* diagonal = new QLineSeries;
-    diagonal->append(1 - kAxisPad, 1 - kAxisPad);
-    diagonal->append(last + kAxisPad, last + kAxisPad);
-    diagonal->setPen(QPen(kDiagonal, 1, Qt::DashLine));
-    add(diagonal, Text("实际排名 = 理论排名"));
-    // Red last, so it is drawn over the others.
+    // Added in the order they are drawn: the others, the diagonal over
+    // them (a crowd of points would hide it), the red ones on top.
     OtherPoints = new QScatterSeries;
+    Diagonal = new QLineSeries;
     RedPoints = new QScatterSeries;
-    for (auto [series, points, colour] :
-         {std::tuple{OtherPoints, &others, kCalm}, std::tuple{RedPoints, &warned, kRed}}) {
+    for (auto [series, points, colour, size] :
+         {std::tuple{OtherPoints, &others, kCalm, kMarkerSize},
+          std::tuple{RedPoints, &warned, kRed, kRedMarkerSize}}) {
         series->setMarkerShape(QScatterSeries::MarkerShapeCircle);
-        series->setMarkerSize(kMarkerSize);
+        series->setMarkerSize(size);
         series->setColor(colour);
         series->setBorderColor(colour.darker(130));
         series->append(*points);
     }
+    // Beyond both ends: the axes clip it to the ranks shown.
+    Diagonal->append(0, 0);
+    Diagonal->append(last + 1, last + 1);
+    Diagonal->setPen(QPen(kDiagonal, 1, Qt::DashLine));
     add(OtherPoints, Text("其他宝贝"));
+    add(Diagonal, Text("实际排名 = 理论排名"));
     add(RedPoints, Text("重要宝贝被隐性降权"));
     chart()->legend()->show();
+    ShowRanks();
+    ZoomHint->show();
+    HomeButton->show();
+    ShowAllButton->setVisible(Ranks.HasTopView());
+}
+
+void TRankChart::ShowRanks() {
+    if (AxisX == nullptr || ShowingRanks)
+        return;
+    ShowingRanks = true;
+    const QRectF shown = Ranks.Current();
+    const QRectF plot = chart()->plotArea();
+    const auto [left, right] = WithRoom(shown.left(), shown.right(), plot.width());
+    const auto [top, bottom] = WithRoom(shown.top(), shown.bottom(), plot.height());
+    AxisX->setRange(left, right);
+    AxisY->setRange(top, bottom);
+    SetTicks(AxisX, shown.left(), shown.right(), left);
+    SetTicks(AxisY, shown.top(), shown.bottom(), top);
+    AxisX->setTitleText(Ranks.ShowsAll()
+                            ? Text("理论排名（按销量）")
+                            : Text("理论排名（按销量，前%1名）").arg(TRankView::kTopRanks));
+    ShowAllButton->setText(Ranks.ShowsAll() ? Text("前%1名").arg(TRankView::kTopRanks)
+                                            : Text("显示全部"));
+    HomeButton->setEnabled(Ranks.Zoomed());
+    ShowingRanks = false;
+}
+
+void TRankChart::PlaceControls() {
+    const int margin = 8;
+    HomeButton->setGeometry(width() - margin - 75, margin, 75, 25);
+    ShowAllButton->setGeometry(HomeButton->x() - 6 - 90, margin, 90, 25);
+    ZoomHint->adjustSize();
+    ZoomHint->move(margin, height() - margin - ZoomHint->height());
+}
+
+QRect TRankChart::PlotRect() const {
+    return mapFromScene(chart()->mapToScene(chart()->plotArea())).boundingRect();
+}
+
+std::optional<QPointF> TRankChart::RanksAt(const QPoint& position) const {
+    if (Diagonal == nullptr)
+        return std::nullopt;
+    return chart()->mapToValue(chart()->mapFromScene(mapToScene(position)), Diagonal);
 }
 
 QPoint TRankChart::PointPosition(int salesRank, int rank) const {
-    QScatterSeries* series = RedPoints != nullptr ? RedPoints : OtherPoints;
-    if (series == nullptr)
+    if (Diagonal == nullptr)
         return {-1, -1};
-    const QPointF inChart = chart()->mapToPosition(QPointF(salesRank, rank), series);
+    const QPointF inChart = chart()->mapToPosition(QPointF(salesRank, rank), Diagonal);
     return mapFromScene(chart()->mapToScene(inChart));
 }
 
 int TRankChart::RowAt(const QPoint& position) const {
     std::optional<QPointF> nearest;
     qreal nearestDistance = kPickRadius;
+    // Points outside the ranks shown are not drawn.
+    const QRect plot = PlotRect().adjusted(-1, -1, 1, 1);
     for (QScatterSeries* series : {RedPoints, OtherPoints}) {
         if (series == nullptr)
             continue;
         for (const QPointF& point : series->points()) {
             const QPoint at =
                 PointPosition(static_cast<int>(point.x()), static_cast<int>(point.y()));
+            if (!plot.contains(at))
+                continue;
             const qreal distance = std::hypot(at.x() - position.x(), at.y() - position.y());
             if (distance <= nearestDistance) {
                 nearestDistance = distance;
@@ -222,17 +334,72 @@ int TRankChart::RowOf(int salesRank, int rank) const {
     return 0;
 }
 
-void TRankChart::mouseMoveEvent(QMouseEvent* event) {
-    QChartView::mouseMoveEvent(event);
-    const int row = RowAt(event->position().toPoint());
+// The tooltip is asked for once the pointer rests; the scene would answer
+// that request with none of its own and take a shown one away.
+bool TRankChart::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QChartView::viewportEvent(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    const int row = RowAt(help->pos());
     if (row == 0) {
         QToolTip::hideText();
-        return;
+        event->ignore();
+        return true;
     }
-    const QString text = FromGbk(Ranking.Cell(ranking::kTitle, row)) + QLatin1Char('\n') +
-                         Text("实际排名：") + FromGbk(Ranking.Cell(ranking::kRank, row)) +
-                         Text("　理论排名：") + FromGbk(Ranking.Cell(ranking::kSalesRank, row));
-    QToolTip::showText(event->globalPosition().toPoint(), text, viewport());
+    const QString text =
+        FromGbk(Ranking.Cell(ranking::kTitle, row)) + QLatin1Char('\n') +
+        FromGbk(texts::kRankHeader) + Text("：") + FromGbk(Ranking.Cell(ranking::kRank, row)) +
+        Text("　") + FromGbk(texts::kSalesRankHeader) + Text("：") +
+        FromGbk(Ranking.Cell(ranking::kSalesRank, row)) + QLatin1Char('\n') +
+        FromGbk(texts::kSalesHeader) + Text("：") + FromGbk(Ranking.Cell(ranking::kSales, row));
+    // It stays while the pointer stays within picking distance of the point.
+    const QPoint point = PointPosition(*RankIn(Ranking.Cell(ranking::kSalesRank, row)),
+                                       *RankIn(Ranking.Cell(ranking::kRank, row)));
+    const int reach = static_cast<int>(kPickRadius);
+    QToolTip::showText(help->globalPos(), text, viewport(),
+                       QRect(point - QPoint(reach, reach), QSize(2 * reach + 1, 2 * reach + 1)));
+    return true;
+}
+
+void TRankChart::mousePressEvent(QMouseEvent* event) {
+    QChartView::mousePressEvent(event);
+    if (Diagonal == nullptr)
+        return;
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && PlotRect().contains(at))
+        DragFrom = at;
+    else if (event->button() == Qt::RightButton && Ranks.Back())
+        ShowRanks();
+}
+
+void TRankChart::mouseMoveEvent(QMouseEvent* event) {
+    QChartView::mouseMoveEvent(event);
+    if (!DragFrom)
+        return;
+    const QPoint at = event->position().toPoint();
+    if (!Band->isVisible() &&
+        (at - *DragFrom).manhattanLength() < QApplication::startDragDistance())
+        return; // a click, not yet a drag
+    Band->setGeometry(QRect(*DragFrom, at).normalized() & PlotRect());
+    Band->show();
+}
+
+void TRankChart::mouseReleaseEvent(QMouseEvent* event) {
+    QChartView::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !DragFrom)
+        return;
+    DragFrom.reset();
+    if (!Band->isVisible())
+        return;
+    Band->hide();
+    const QRect drawn = Band->geometry();
+    const auto from = RanksAt(drawn.topLeft());
+    const auto to = RanksAt(drawn.bottomRight());
+    // A rectangle too thin to read is taken for a slip of the hand.
+    if (drawn.width() < kMinBand || drawn.height() < kMinBand || !from || !to)
+        return;
+    Ranks.ZoomTo(QRectF(*from, *to));
+    ShowRanks();
 }
 
 void TRankChart::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -242,9 +409,26 @@ void TRankChart::mouseDoubleClickEvent(QMouseEvent* event) {
         OpenItem(Ranking.Cell(ranking::kId, row));
 }
 
+void TRankChart::wheelEvent(QWheelEvent* event) {
+    const auto about = RanksAt(event->position().toPoint());
+    const int notches = event->angleDelta().y();
+    if (!about || notches == 0) {
+        event->ignore();
+        return;
+    }
+    const QRectF shown = Ranks.Current();
+    // The pointer off the plot zooms about the nearest rank shown.
+    const QPointF fixed(std::clamp(about->x(), shown.left(), shown.right()),
+                        std::clamp(about->y(), shown.top(), shown.bottom()));
+    Ranks.ScaleAbout(std::pow(kWheelZoom, notches / 120.0), fixed);
+    ShowRanks();
+    event->accept();
+}
+
 void TRankChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     NothingRanked->setGeometry(rect());
+    PlaceControls();
 }
 
 } // namespace korvane

@@ -1,33 +1,48 @@
 #pragma once
 
+#include "RankView.h"
 #include "StringGrid.h"
 
 #include <QChartView>
 
 #include <functional>
+#include <optional>
 #include <string>
 
+class QCategoryAxis;
 class QLabel;
+class QLineSeries;
+class QPushButton;
+class QRubberBand;
 class QScatterSeries;
-class QValueAxis;
 
 namespace korvane {
 
 // The ranking table as a picture: one point per ranked item at (earned rank,
 // actual rank), rank 1 in the top left corner, the diagonal where the two
-// agree, items pushed down among the top sellers in red. Everything it shows
-// is read from the two result tables when it is drawn or pointed at; it keeps
-// only the points it draws.
+// agree, items pushed down among the top sellers in red, larger and over the
+// others. Everything it shows is read from the two result tables when it is
+// drawn or pointed at; it keeps only the points it draws.
+//
+// A large shop opens on its top sellers; 显示全部 shows every item. The wheel
+// zooms about the pointer, dragging a rectangle zooms in to it, the right
+// button goes back a step and 还原 back to where the chart opened.
 class TRankChart final : public QChartView {
     Q_OBJECT
 public:
-    static constexpr qreal kMarkerSize = 9;
+    static constexpr qreal kMarkerSize = 7;
+    static constexpr qreal kRedMarkerSize = 11;
     // How far from a point's centre, in pixels, the mouse still picks it.
     static constexpr qreal kPickRadius = 6;
     // Axis labels at most this many steps apart from end to end.
     static constexpr int kMaxAxisSteps = 10;
-    // Points keep clear of the frame by half a rank.
-    static constexpr qreal kAxisPad = 0.5;
+    // Room, in pixels, between the frame and the centre of a point at an
+    // end rank: the largest point, its border and a pixel of air.
+    static constexpr qreal kEdgeRoom = kRedMarkerSize / 2 + 2;
+    // Each notch of the wheel shows this share of the ranks before.
+    static constexpr qreal kWheelZoom = 0.8;
+    // A dragged rectangle narrower or lower than this, in pixels, zooms nothing.
+    static constexpr int kMinBand = 5;
 
     using TOpenItem = std::function<void(const std::string& id)>;
 
@@ -48,17 +63,29 @@ public:
     int RowAt(const QPoint& position) const;
     // Where a ranked item's point lies in the viewport.
     QPoint PointPosition(int salesRank, int rank) const;
+    // The ranks shown (without the room at the edges).
+    const TRankView& View() const { return Ranks; }
+    // The plot area in viewport coordinates: the points are clipped to it.
+    QRect PlotRect() const;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void DrawNow();
     void RemoveAll();
-    QValueAxis* MakeAxis(const QString& title, qreal last) const;
+    // Puts the view's ranks on the axes, with room for the points at the
+    // edges, and the buttons in step.
+    void ShowRanks();
+    void PlaceControls();
+    std::optional<QPointF> RanksAt(const QPoint& position) const;
     int RowOf(int salesRank, int rank) const;
 
     const TStringGrid& Ranking;
@@ -66,7 +93,17 @@ private:
     TOpenItem OpenItem;
     QScatterSeries* RedPoints = nullptr;
     QScatterSeries* OtherPoints = nullptr;
+    QLineSeries* Diagonal = nullptr;
+    QCategoryAxis* AxisX = nullptr;
+    QCategoryAxis* AxisY = nullptr;
+    TRankView Ranks;
     QLabel* NothingRanked;
+    QPushButton* ShowAllButton;
+    QPushButton* HomeButton;
+    QLabel* ZoomHint;
+    QRubberBand* Band;
+    std::optional<QPoint> DragFrom;
+    bool ShowingRanks = false;
     // What Draw was given while the chart was not on screen.
     bool DrawPending = false;
     QString PendingNick;

@@ -7,10 +7,12 @@
 #include "QtWait.h"
 #include "RankChart.h"
 #include "RecordingDesktop.h"
+#include "ResultTexts.h"
 #include "TestWindow.h"
 #include "ThreadUnit.h"
 
 #include <QApplication>
+#include <QCategoryAxis>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,10 +22,12 @@
 #include <QTabWidget>
 #include <QToolTip>
 #include <QValueAxis>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 using namespace korvane;
@@ -48,6 +52,9 @@ protected:
         TMainFormSettings settings;
         settings.SearchHost = Marketplace.Host();
         Form = test::ShowTestWindow(Desktop, settings);
+        // Tooltips show only over the active window.
+        Form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
         Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
     }
     void TearDown() override {
@@ -107,6 +114,49 @@ protected:
             [&] { return table->model()->rowCount() == grid.RowCount() - 1; }, 2000));
     }
     QLabel* NothingRanked() const { return Find<QLabel>("labNothingRanked"); }
+
+    // A shop of n ranked items, drawn as at the end of a run: each item at
+    // its earned rank but for the top sellers 1, 3, 5, 7, 9, which swap
+    // places with the next one down (and so are red, over their blue
+    // neighbours), and 10, swapped with the item at rank 3000 when there is one.
+    void DrawShop(int n) {
+        std::vector<int> rankOf(static_cast<std::size_t>(n) + 1);
+        for (int salesRank = 1; salesRank <= n; ++salesRank)
+            rankOf[static_cast<std::size_t>(salesRank)] = salesRank;
+        for (int k = 1; k < 10 && k < n; k += 2)
+            std::swap(rankOf[static_cast<std::size_t>(k)], rankOf[static_cast<std::size_t>(k) + 1]);
+        if (n >= 3000)
+            std::swap(rankOf[10], rankOf[3000]);
+        std::vector<std::vector<std::string>> rows;
+        for (int salesRank = 1; salesRank <= n; ++salesRank) {
+            const int rank = rankOf[static_cast<std::size_t>(salesRank)];
+            std::string verdict;
+            if (salesRank <= 10)
+                verdict =
+                    std::string(rank > salesRank ? texts::kDemotedVerdict : texts::kNormalVerdict);
+            rows.push_back({"t" + std::to_string(salesRank), std::to_string(100000 - salesRank),
+                            "1.00", std::to_string(rank), std::to_string(salesRank),
+                            std::to_string(salesRank - rank), verdict,
+                            std::to_string(5000 + salesRank)});
+        }
+        test::FillRankingRows(Form->Grid3(), rows);
+        SearchButton()->setEnabled(false); // as a run ends
+        SearchButton()->setEnabled(true);
+        ShowChart();
+        Settle();
+    }
+    // The chart lays itself out on later turns of the event loop, and sets
+    // its axes after that.
+    static void Settle() {
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+    }
+    QCategoryAxis* Axis(Qt::Orientation orientation) const {
+        return qobject_cast<QCategoryAxis*>(Chart()->chart()->axes(orientation).value(0));
+    }
+    QPushButton* ShowAllButton() const { return Find<QPushButton>("btnChartAll"); }
+    QPushButton* HomeButton() const { return Find<QPushButton>("btnChartHome"); }
+    QRectF Shown() const { return Chart()->View().Current(); }
 
     QWidget* ChartSurface() const { return Chart()->viewport(); }
     // A point of the viewport far from every point: the chart's top left corner.
@@ -230,6 +280,20 @@ TEST_F(RankChartTest, HiddenChartIsDrawnWhenShownFromTheTablesOfTheLastRun) {
     EXPECT_EQ(Chart()->chart()->series().value(0), first);
 }
 
+// Counts the tooltip requests the application sends a widget once the
+// pointer rests on it.
+class TToolTipRequests final : public QObject {
+public:
+    explicit TToolTipRequests(QWidget* widget) { widget->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        Count += event->type() == QEvent::ToolTip;
+        return false;
+    }
+};
+
 TEST_F(RankChartTest, HoverNamesTheItemEvenAfterTheTableIsSorted) {
     RunWorkedExample();
     ShowChart();
@@ -239,22 +303,36 @@ TEST_F(RankChartTest, HoverNamesTheItemEvenAfterTheTableIsSorted) {
     Find<QPushButton>("btnSort")->click();
     EXPECT_EQ(Points(), before);
 
+    TToolTipRequests requests(ChartSurface());
+    // The pointer rests: the application asks for the tooltip, which must
+    // then show (and not be taken away by the request).
+    const auto rest = [&](QPoint at) {
+        const int asked = requests.Count;
+        QTest::mouseMove(ChartSurface(), at);
+        EXPECT_TRUE(test::WaitUntil([&] { return requests.Count > asked; }, 5000));
+        QApplication::processEvents();
+    };
     struct Case {
         int salesRank, rank;
         const char* text;
     };
-    for (const Case& c :
-         {Case{1, 2, "W\n实际排名：2　理论排名：1"}, Case{2, 5, "Z\n实际排名：5　理论排名：2"},
-          Case{4, 1, "V\n实际排名：1　理论排名：4"}}) {
+    for (const Case& c : {Case{1, 2, "W\n实际排名：2　理论排名：1\n成交量：9"},
+                          Case{2, 5, "Z\n实际排名：5　理论排名：2\n成交量：9"},
+                          Case{4, 1, "V\n实际排名：1　理论排名：4\n成交量：5"}}) {
         SCOPED_TRACE(c.text);
-        // Two pixels off the centre still picks the point.
-        QTest::mouseMove(ChartSurface(),
-                         Chart()->PointPosition(c.salesRank, c.rank) + QPoint(2, -2));
-        ASSERT_TRUE(test::WaitUntil([] { return QToolTip::isVisible(); }, 2000));
-        EXPECT_EQ(QToolTip::text(), QString::fromUtf8(c.text));
+        // Two pixels off the centre still picks the point, and one more
+        // pixel keeps the tooltip.
+        const QPoint point = Chart()->PointPosition(c.salesRank, c.rank);
+        for (const QPoint offset : {QPoint(2, -2), QPoint(1, -2)}) {
+            rest(point + offset);
+            EXPECT_TRUE(QToolTip::isVisible());
+            EXPECT_EQ(QToolTip::text().toStdString(), c.text);
+        }
     }
     QTest::mouseMove(ChartSurface(), Blank());
     EXPECT_TRUE(test::WaitUntil([] { return !QToolTip::isVisible(); }, 2000));
+    rest(Blank() + QPoint(1, 0));
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST_F(RankChartTest, DoubleClickOnAPointOpensTheItemPage) {
@@ -324,6 +402,242 @@ TEST_F(RankChartTest, NewRunClearsTheChartUntilItEnds) {
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(points.begin()->first, std::make_pair(1, 1));
     EXPECT_EQ(Chart()->chart()->title(), QString::fromUtf8("next：参与排名宝贝1个，降权宝贝0个"));
+}
+
+// Whether a point's whole disc lies inside the plot, where it is not clipped.
+::testing::AssertionResult WholeDisc(const TRankChart& chart, QPoint centre, qreal size) {
+    const qreal half = size / 2;
+    const QRectF disc(centre.x() - half, centre.y() - half, size, size);
+    // The plot's edges are pixel-rounded: half a pixel either way.
+    const QRectF plot = QRectF(chart.PlotRect()).adjusted(-0.5, -0.5, 0.5, 0.5);
+    if (plot.contains(disc))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "disc (" << disc.left() << "," << disc.top() << " " << disc.width() << "x"
+           << disc.height() << ") outside the plot (" << plot.left() << "," << plot.top() << " "
+           << plot.width() << "x" << plot.height() << ")";
+}
+
+TEST_F(RankChartTest, EndRanksAreWhollyShownWithATickAtOne) {
+    struct Case {
+        const char* name;
+        int items;
+        bool showAll;
+        std::vector<std::pair<int, int>> red, blue; // at the ends of the ranks shown
+        int lastAcross, lastDown;
+    };
+    const std::vector<Case> cases = {
+        {"small shop", 60, false, {{1, 2}}, {{2, 1}, {60, 60}}, 60, 60},
+        {"large shop, top sellers",
+         4200,
+         false,
+         {{1, 2}, {10, 3000}},
+         {{2, 1}, {100, 100}},
+         100,
+         3000},
+        {"large shop, all",
+         4200,
+         true,
+         {{1, 2}, {10, 3000}},
+         {{2, 1}, {4200, 4200}, {3000, 10}},
+         4200,
+         4200},
+    };
+    for (const QSize size : {QSize(1009, 615), QSize(1400, 900)}) {
+        Form->resize(size);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(size.width()));
+            DrawShop(c.items);
+            if (c.showAll) {
+                ShowAllButton()->click();
+                Settle();
+            }
+            EXPECT_EQ(Shown(), QRectF(QPointF(1, 1), QPointF(c.lastAcross, c.lastDown)));
+            for (const auto& [salesRank, rank] : c.red)
+                EXPECT_TRUE(WholeDisc(*Chart(), Chart()->PointPosition(salesRank, rank),
+                                      TRankChart::kRedMarkerSize))
+                    << salesRank << "," << rank;
+            for (const auto& [salesRank, rank] : c.blue)
+                EXPECT_TRUE(WholeDisc(*Chart(), Chart()->PointPosition(salesRank, rank),
+                                      TRankChart::kMarkerSize))
+                    << salesRank << "," << rank;
+            // Rank 1 labelled on both axes, at its place; no label past the end.
+            for (QCategoryAxis* axis : {Axis(Qt::Horizontal), Axis(Qt::Vertical)}) {
+                ASSERT_NE(axis, nullptr);
+                const QStringList labels = axis->categoriesLabels();
+                ASSERT_FALSE(labels.isEmpty());
+                EXPECT_EQ(labels.first(), "1");
+                EXPECT_EQ(axis->endValue("1"), 1);
+                EXPECT_GT(axis->endValue("1"), axis->min());
+                EXPECT_LE(axis->endValue(labels.last()), axis->max());
+                EXPECT_GE(labels.size(), 3);
+                EXPECT_LE(labels.size(), TRankChart::kMaxAxisSteps + 2);
+            }
+            // The room beyond the end ranks is the largest point's, no more.
+            const QRect plot = Chart()->PlotRect();
+            const QPoint first = Chart()->PointPosition(1, 1);
+            const QPoint last = Chart()->PointPosition(c.lastAcross, c.lastDown);
+            for (const int room : {first.x() - plot.left(), plot.right() - last.x(),
+                                   first.y() - plot.top(), plot.bottom() - last.y()})
+                EXPECT_LE(room, TRankChart::kEdgeRoom + 1.5);
+        }
+    }
+}
+
+bool IsRed(QColor c) {
+    return c.red() > 200 && c.green() < 80 && c.blue() < 80;
+}
+bool IsGrey(QColor c) {
+    return c.red() > 60 && c.red() < 200 && std::abs(c.red() - c.green()) < 16 &&
+           std::abs(c.green() - c.blue()) < 16;
+}
+
+TEST_F(RankChartTest, RedPointsAreLargerAndDrawnOverTheOthersAndTheDiagonalOverTheCrowd) {
+    DrawShop(4200);
+    ShowAllButton()->click(); // every item: the points crowd each other
+    Settle();
+    const QList<QAbstractSeries*> series = Chart()->chart()->series();
+    ASSERT_EQ(series.size(), 3);
+    // Drawn in the order added.
+    auto* others = qobject_cast<QScatterSeries*>(series[0]);
+    auto* red = qobject_cast<QScatterSeries*>(series[2]);
+    ASSERT_TRUE(others && red);
+    EXPECT_EQ(series[1]->type(), QAbstractSeries::SeriesTypeLine);
+    EXPECT_EQ(red->color(), QColor(255, 0, 0));
+    EXPECT_GT(red->markerSize(), others->markerSize());
+
+    const QImage image = ChartSurface()->grab().toImage();
+    // Each red point lies a rank from a blue one, less than a pixel apart
+    // here: red shows at its centre.
+    for (const int salesRank : {1, 3, 5, 7, 9}) {
+        const QPoint at = Chart()->PointPosition(salesRank, salesRank + 1);
+        EXPECT_TRUE(IsRed(image.pixelColor(at))) << salesRank;
+    }
+    // The diagonal runs through the centres of the crowd of blue points:
+    // its dashes show between them.
+    int grey = 0, samples = 0;
+    for (int rank = 200; rank <= 4000; rank += 19, ++samples) {
+        const QPoint at = Chart()->PointPosition(rank, rank);
+        bool seen = false;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                seen = seen || IsGrey(image.pixelColor(at + QPoint(dx, dy)));
+        grey += seen;
+    }
+    if (!qEnvironmentVariableIsEmpty("KORVANE_CHART_IMAGE"))
+        image.save(qEnvironmentVariable("KORVANE_CHART_IMAGE"));
+    EXPECT_GT(grey, samples / 2) << grey << " of " << samples;
+}
+
+TEST_F(RankChartTest, LargeShopOpensOnItsTopSellersAndShowsAllOnRequest) {
+    DrawShop(60);
+    EXPECT_FALSE(ShowAllButton()->isVisible()); // nothing more to see
+    EXPECT_TRUE(HomeButton()->isVisible());
+    EXPECT_FALSE(HomeButton()->isEnabled());
+
+    DrawShop(4200);
+    ASSERT_TRUE(ShowAllButton()->isVisible());
+    const QRectF top(QPointF(1, 1), QPointF(100, 3000));
+    const QRectF all(QPointF(1, 1), QPointF(4200, 4200));
+    struct Step {
+        QRectF shown;
+        const char* button;
+        const char* across;
+    };
+    for (const Step& step : {Step{top, "显示全部", "理论排名（按销量，前100名）"},
+                             Step{all, "前100名", "理论排名（按销量）"},
+                             Step{top, "显示全部", "理论排名（按销量，前100名）"}}) {
+        EXPECT_EQ(Shown(), step.shown);
+        EXPECT_EQ(ShowAllButton()->text().toStdString(), step.button);
+        EXPECT_EQ(Axis(Qt::Horizontal)->titleText().toStdString(), step.across);
+        EXPECT_FALSE(HomeButton()->isEnabled());
+        ShowAllButton()->click();
+        Settle();
+    }
+    // A new run starts on the top sellers again; one with no items shows no buttons.
+    ShowAllButton()->click();
+    DrawShop(4200);
+    EXPECT_EQ(Shown(), top);
+    SearchButton()->setEnabled(false);
+    EXPECT_FALSE(ShowAllButton()->isVisible());
+    EXPECT_FALSE(HomeButton()->isVisible());
+}
+
+TEST_F(RankChartTest, WheelAndRectangleZoomAndTheWayBack) {
+    DrawShop(4200);
+    const QRectF top = Shown();
+    QWidget* surface = ChartSurface();
+    const auto wheel = [&](QPoint at, int notches) {
+        QWheelEvent event(at, surface->mapToGlobal(at), {}, {0, 120 * notches}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(surface, &event);
+        Settle();
+    };
+    const auto drag = [&](QPoint from, QPoint to) {
+        QTest::mousePress(surface, Qt::LeftButton, {}, from);
+        QTest::mouseMove(surface, (from + to) / 2);
+        QTest::mouseMove(surface, to);
+        QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
+        Settle();
+    };
+    const auto near = [](QRectF a, QRectF b, qreal ranks) {
+        return std::abs(a.left() - b.left()) <= ranks && std::abs(a.right() - b.right()) <= ranks &&
+               std::abs(a.top() - b.top()) <= ranks && std::abs(a.bottom() - b.bottom()) <= ranks;
+    };
+
+    // A drawn rectangle: those ranks, the points in it where they can be
+    // pointed at, the points out of it not.
+    const QPoint from = Chart()->PointPosition(20, 20), to = Chart()->PointPosition(60, 60);
+    drag(from, to);
+    const QRectF zoomed = Shown();
+    EXPECT_TRUE(near(zoomed, QRectF(QPointF(20, 20), QPointF(60, 60)), 1))
+        << zoomed.left() << " " << zoomed.right() << " " << zoomed.top() << " " << zoomed.bottom();
+    EXPECT_TRUE(HomeButton()->isEnabled());
+    EXPECT_TRUE(WholeDisc(*Chart(), Chart()->PointPosition(40, 40), TRankChart::kMarkerSize));
+    QTest::mouseDClick(surface, Qt::LeftButton, {}, Chart()->PointPosition(40, 40));
+    ASSERT_EQ(Desktop.Opened.size(), 1u);
+    EXPECT_EQ(Desktop.Opened[0].Url, "http://item.taobao.com/item.htm?id=5040");
+    EXPECT_EQ(Chart()->RowAt(Chart()->PointPosition(2, 1)), 0);
+
+    // The wheel: a notch in shows 0.8 of the ranks, about the pointer.
+    const QPoint at = Chart()->PointPosition(30, 50);
+    wheel(at, 1);
+    EXPECT_NEAR(Shown().width(), zoomed.width() * TRankChart::kWheelZoom, 0.01);
+    EXPECT_NEAR(Shown().height(), zoomed.height() * TRankChart::kWheelZoom, 0.01);
+    const QPoint after = Chart()->PointPosition(30, 50);
+    EXPECT_LE((after - at).manhattanLength(), 2);
+    const QRectF wheeled = Shown();
+
+    // Slips of the hand zoom nothing: a click, a rectangle too thin.
+    QTest::mouseClick(surface, Qt::LeftButton, {}, at);
+    drag(at, at + QPoint(40, TRankChart::kMinBand - 2));
+    EXPECT_EQ(Shown(), wheeled);
+    // A small rectangle shows a few ranks at least.
+    drag(at, at + QPoint(TRankChart::kMinBand + 1, TRankChart::kMinBand + 1));
+    EXPECT_NEAR(Shown().width(), TRankView::kMinSpan, 0.01);
+    EXPECT_NEAR(Shown().height(), TRankView::kMinSpan, 0.01);
+
+    // The right button goes back a rectangle at a time, then to the start.
+    QTest::mouseClick(surface, Qt::RightButton, {}, at);
+    Settle();
+    EXPECT_EQ(Shown(), wheeled);
+    QTest::mouseClick(surface, Qt::RightButton, {}, at);
+    Settle();
+    EXPECT_EQ(Shown(), top);
+    EXPECT_FALSE(HomeButton()->isEnabled());
+    QTest::mouseClick(surface, Qt::RightButton, {}, at);
+    Settle();
+    EXPECT_EQ(Shown(), top);
+
+    // 还原 from deep in, and the wheel out no further than the whole shop.
+    drag(from, to);
+    wheel(at, 3);
+    ASSERT_TRUE(HomeButton()->isEnabled());
+    HomeButton()->click();
+    Settle();
+    EXPECT_EQ(Shown(), top);
+    wheel(at, -30);
+    EXPECT_EQ(Shown(), QRectF(QPointF(1, 1), QPointF(4200, 4200)));
 }
 
 } // namespace

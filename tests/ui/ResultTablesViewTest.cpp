@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "FixtureMarketplace.h"
 #include "GbkText.h"
 #include "GridView.h"
 #include "MyUtils.h"
@@ -8,11 +9,13 @@
 #include "RecordingDesktop.h"
 #include "ResultTables.h"
 #include "TestWindow.h"
+#include "ThreadUnit.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -21,13 +24,22 @@
 #include <gtest/gtest.h>
 
 using namespace korvane;
+using korvane::test::FixtureItem;
 using korvane::test::Gbk;
 
 namespace {
 
 class ResultTablesViewTest : public ::testing::Test {
 protected:
-    void SetUp() override { Form = test::ShowTestWindow(Desktop); }
+    void SetUp() override {
+        TMainFormSettings settings;
+        settings.SearchHost = Marketplace.Host();
+        Form = test::ShowTestWindow(Desktop, settings);
+    }
+    void TearDown() override {
+        Form.reset();
+        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    }
 
     TGridView* View(const char* name) const {
         auto* view = Form->findChild<TGridView*>(QString::fromLatin1(name));
@@ -69,6 +81,7 @@ protected:
                             HeaderPoint(gridColumn));
     }
 
+    test::FixtureMarketplace Marketplace;
     test::TRecordingDesktop Desktop;
     std::unique_ptr<TMainForm> Form;
 };
@@ -252,6 +265,117 @@ TEST_F(ResultTablesViewTest, SortButtonAppliesEachChoice) {
     choice->setCurrentIndex(2);
     button->click();
     EXPECT_EQ(Column(2), (std::vector<std::string>{"12", "7", "5", ""}));
+}
+
+// Whether the numbers of a ranking column run the given way, top to bottom.
+bool Ordered(const std::vector<std::string>& cells, bool descending) {
+    for (std::size_t r = 1; r + 1 < cells.size(); ++r) { // not the empty bottom row
+        const double above = std::stod(cells[r - 1]), below = std::stod(cells[r]);
+        if (descending ? below > above : below < above)
+            return false;
+    }
+    return true;
+}
+
+TEST_F(ResultTablesViewTest, HeaderArrowAndSortListShowTheTablesOrder) {
+    ShowTab(2);
+    // sales, price, rank, sales rank, difference
+    FillRanking({{"a", "5", "30.00", "1", "3", "2"},
+                 {"b", "12", "10.00", "3", "1", "-2"},
+                 {"c", "7", "20.00", "2", "2", "0"}});
+    TGridView* view = View("sgData3");
+    QHeaderView* header = view->horizontalHeader();
+    auto* choice = Find<QComboBox>("cbSort");
+    const auto sectionImage = [&](int gridColumn) {
+        const int logical = gridColumn - 1;
+        return header
+            ->grab(QRect(header->sectionViewportPosition(logical), 0, header->sectionSize(logical),
+                         header->height()))
+            .toImage();
+    };
+    // Filled anew: no arrow anywhere.
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    const QImage plainSales = sectionImage(ranking::kSales);
+    const QImage plainDifference = sectionImage(ranking::kDifference);
+
+    enum TAction { Header, Choice };
+    struct Step {
+        const char* name;
+        TAction action;
+        int what; // grid column pressed, or sort list index applied
+        int sortedColumn;
+        bool descending;
+        int listShows; // -1: blank
+    };
+    const std::vector<Step> steps = {
+        {"sales header: descending, the list's sales choice", Header, ranking::kSales,
+         ranking::kSales, true, 2},
+        {"sales header again: ascending, no choice gives it", Header, ranking::kSales,
+         ranking::kSales, false, -1},
+        // The prices already fall in that order: the press turns them round.
+        {"price header", Header, ranking::kPrice, ranking::kPrice, false, -1},
+        {"difference, descending, with 确定", Choice, 0, ranking::kDifference, true, 0},
+        {"difference header: ascending, as the second choice", Header, ranking::kDifference,
+         ranking::kDifference, false, 1},
+        {"difference header again", Header, ranking::kDifference, ranking::kDifference, true, 0},
+        {"sales with 确定", Choice, 2, ranking::kSales, true, 2},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.action == Header) {
+            PressHeader(step.what);
+        } else {
+            choice->setCurrentIndex(step.what);
+            Find<QPushButton>("btnSort")->click();
+        }
+        QApplication::processEvents();
+        EXPECT_TRUE(Ordered(Column(step.sortedColumn), step.descending));
+        EXPECT_TRUE(header->isSortIndicatorShown());
+        EXPECT_EQ(header->sortIndicatorSection(), step.sortedColumn - 1);
+        EXPECT_EQ(header->sortIndicatorOrder(),
+                  step.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        EXPECT_EQ(choice->currentIndex(), step.listShows);
+        if (step.listShows < 0) {
+            EXPECT_EQ(choice->currentText(), QString());
+            EXPECT_EQ(choice->placeholderText(), QString::fromUtf8("按表头排序"));
+        }
+    }
+    // The arrow is drawn on the sorted column's header, and only there.
+    EXPECT_NE(sectionImage(ranking::kSales), plainSales);
+    EXPECT_EQ(sectionImage(ranking::kDifference), plainDifference);
+
+    // Presses that sort nothing change nothing shown.
+    PressHeader(ranking::kPrice, Qt::RightButton);
+    Find<QPushButton>("btnSearch")->setEnabled(false);
+    PressHeader(ranking::kPrice);
+    Find<QPushButton>("btnSearch")->setEnabled(true);
+    EXPECT_EQ(header->sortIndicatorSection(), ranking::kSales - 1);
+    EXPECT_EQ(choice->currentIndex(), 2);
+    // A blank list applies nothing.
+    PressHeader(ranking::kPrice);
+    const std::vector<std::string> byPrice = Column(ranking::kPrice);
+    Find<QPushButton>("btnSort")->click();
+    EXPECT_EQ(Column(ranking::kPrice), byPrice);
+    EXPECT_EQ(header->sortIndicatorSection(), ranking::kPrice - 1);
+
+    // A run empties the table (no arrow) and sorts it by sales at its end,
+    // which the list then names.
+    choice->setCurrentIndex(0);
+    const FixtureItem v = test::MakeItem("1", "v", "1.00", "5"),
+                      w = test::MakeItem("2", "w", "1.00", "9");
+    Marketplace.SetShop(test::FixtureMarketplace::ShopPages({w, v}),
+                        test::FixtureMarketplace::ShopPages({v, w}));
+    Marketplace.SetDelay(std::chrono::milliseconds(50));
+    Find<QLineEdit>("txtID")->setText("shop");
+    Find<QPushButton>("btnSearch")->click();
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    ASSERT_TRUE(
+        test::WaitUntil([this] { return Find<QPushButton>("btnSearch")->isEnabled(); }, 20000));
+    EXPECT_EQ(Column(ranking::kSales), (std::vector<std::string>{"9", "5", ""}));
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    EXPECT_EQ(header->sortIndicatorSection(), ranking::kSales - 1);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(choice->currentIndex(), 2);
 }
 
 TEST_F(ResultTablesViewTest, DoubleClickOpensTheSelectedItem) {

@@ -1,17 +1,22 @@
 // Not a check: with KORVANE_SCREENSHOT_DIR set, runs a detection against a
 // sample shop and saves each result tab, and the ranking chart, as a PNG, to
-// look at.
+// look at; then the chart of a shop of 4,200 items, as it opens, whole and
+// zoomed.
 #include "Main.h"
 
 #include "EmptyWebPanes.h"
 #include "FixtureMarketplace.h"
 #include "QtWait.h"
+#include "RankChart.h"
 #include "RecordingDesktop.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTabWidget>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -89,6 +94,70 @@ TEST(Screenshot, ResultTabs) {
     form.findChild<QPushButton*>("btnChart")->click();
     QTest::qWait(100);
     EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart.png").arg(dir)));
+}
+
+TEST(Screenshot, LargeShopChart) {
+    const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "set KORVANE_SCREENSHOT_DIR to save screenshots";
+
+    // 4,200 items, item i the (i+1)th seller. The default listing keeps
+    // them near their sales rank, less near further down; the ten top
+    // sellers are scattered down the listing, and a few items are missing
+    // from the sales listing.
+    constexpr int kItems = 4200;
+    QRandomGenerator random(24);
+    std::vector<FixtureItem> bySales;
+    std::vector<std::pair<double, int>> placed;
+    for (int i = 0; i < kItems; ++i) {
+        bySales.push_back(MakeItem(std::to_string(20000000000LL + i),
+                                   QString::fromUtf8("宝贝 %1").arg(i + 1).toStdString(), "19.90",
+                                   std::to_string(10 * (kItems - i))));
+        const double spread = 10 + i * 0.15;
+        double at = i + (random.generateDouble() * 2 - 1) * spread;
+        if (i < 10)
+            at = 150 + random.bounded(kItems - 150);
+        placed.emplace_back(at, i);
+    }
+    std::sort(placed.begin(), placed.end());
+    std::vector<FixtureItem> byDefault;
+    for (const auto& [at, i] : placed)
+        byDefault.push_back(bySales[static_cast<std::size_t>(i)]);
+    for (const int gone : {2000, 1500, 700, 30})
+        bySales.erase(bySales.begin() + gone);
+
+    FixtureMarketplace marketplace;
+    marketplace.SetShop(FixtureMarketplace::ShopPages(bySales),
+                        FixtureMarketplace::ShopPages(byDefault));
+    test::TRecordingDesktop desktop;
+    TMainFormSettings settings;
+    settings.VersionUrl = "";
+    settings.SearchHost = marketplace.Host();
+    settings.Desktop = &desktop;
+    test::LeaveWebPanesEmpty(settings);
+    TMainForm form(settings);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.findChild<QLineEdit*>("txtID")->setText(QString::fromUtf8("韩都衣舍旗舰店"));
+    auto* button = form.findChild<QPushButton*>("btnSearch");
+    button->click();
+    ASSERT_TRUE(test::WaitUntil([button] { return button->isEnabled(); }, 120000));
+
+    form.findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
+    form.findChild<QPushButton*>("btnChart")->click();
+    QTest::qWait(200);
+    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart-large.png").arg(dir)));
+    form.findChild<QPushButton*>("btnChartAll")->click();
+    QTest::qWait(200);
+    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart-large-all.png").arg(dir)));
+    // Three notches of the wheel over the top left corner of the whole shop.
+    QWidget* surface = form.findChild<TRankChart*>("chtRanking")->viewport();
+    const QPoint corner(140, 90);
+    QWheelEvent wheel(corner, surface->mapToGlobal(corner), {}, {0, 360}, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(surface, &wheel);
+    QTest::qWait(200);
+    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart-large-zoomed.png").arg(dir)));
 }
 
 } // namespace

@@ -1,0 +1,229 @@
+// The window's keys wherever the focus is: Tab out of a table, tabs switched
+// with Ctrl+Tab and Ctrl+PgDn, Shift+F10 for the context menu.
+#include "Main.h"
+
+#include "FixtureMarketplace.h"
+#include "GridView.h"
+#include "QtWait.h"
+#include "RecordingDesktop.h"
+#include "TestWindow.h"
+#include "ThreadUnit.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+
+namespace {
+
+class KeyboardConventionsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TMainFormSettings settings;
+        settings.SearchHost = Marketplace.Host();
+        Form = test::ShowTestWindow(Desktop, settings);
+        Form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        // The web pages' tabs start the web engine when shown, which these
+        // tests leave out: Ctrl+Tab passes over disabled tabs.
+        for (int i = 3; i < Tabs()->count(); ++i)
+            Tabs()->setTabEnabled(i, false);
+        test::FillRankingRows(Form->Grid3(), {{"a", "5", "1.00", "1", "1", "0"},
+                                              {"b", "3", "2.00", "2", "2", "0"},
+                                              {"c", "1", "3.00", "3", "3", "0"}});
+    }
+    void TearDown() override {
+        Form.reset();
+        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
+    }
+
+    template <typename T> T* Find(const char* name) const {
+        T* widget = Form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QTabWidget* Tabs() const { return Find<QTabWidget>("MainPage"); }
+    TGridView* Table(int tab) const {
+        const char* names[] = {"sgData1", "sgData2", "sgData3"};
+        return Find<TGridView>(names[tab]);
+    }
+    void ShowTab(int index) {
+        Tabs()->setCurrentIndex(index);
+        QApplication::processEvents();
+    }
+    // Focus in a table with a cell made current, as a click would leave it.
+    void FocusCell(int tab, int row, int column) {
+        ShowTab(tab);
+        TGridView* table = Table(tab);
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(row, column));
+        ASSERT_TRUE(table->hasFocus());
+    }
+    static QWidget* Focus() { return QApplication::focusWidget(); }
+    static void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Focus(), static_cast<Qt::Key>(key), modifiers);
+        QApplication::processEvents();
+    }
+
+    test::FixtureMarketplace Marketplace;
+    test::TRecordingDesktop Desktop;
+    std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(KeyboardConventionsTest, TabLeavesEachTableAndShiftTabComesBack) {
+    for (int tab = 0; tab < 3; ++tab) {
+        SCOPED_TRACE(tab);
+        TGridView* table = Table(tab);
+        // The last cell, where a table's own Tab would wrap to the first.
+        const int lastRow = table->model()->rowCount() - 1;
+        FocusCell(tab, lastRow, 0);
+        const QModelIndex cell = table->currentIndex();
+
+        Key(Qt::Key_Tab);
+        EXPECT_FALSE(table->hasFocus());
+        EXPECT_EQ(table->currentIndex(), cell);
+        Key(Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_TRUE(table->hasFocus());
+        EXPECT_EQ(table->currentIndex(), cell);
+
+        Key(Qt::Key_Backtab, Qt::ShiftModifier); // Shift+Tab as X sends it
+        EXPECT_FALSE(table->hasFocus());
+        EXPECT_EQ(table->currentIndex(), cell);
+    }
+}
+
+TEST_F(KeyboardConventionsTest, ArrowsStillMoveBetweenCells) {
+    FocusCell(2, 0, 0);
+    TGridView* table = Table(2);
+    Key(Qt::Key_Down);
+    Key(Qt::Key_Right);
+    EXPECT_TRUE(table->hasFocus());
+    EXPECT_EQ(table->currentIndex(), table->model()->index(1, 1));
+}
+
+TEST_F(KeyboardConventionsTest, ShiftTabWalksBackFromATableToTheNickBox) {
+    struct Case {
+        int tab;
+        std::vector<const char*> backwards; // object names; "" for the tab bar
+    };
+    // The stop button is disabled outside a run: passed over.
+    for (const Case& c : {Case{0, {"", "btnSearch", "txtID"}},
+                          Case{2, {"btnChart", "btnSort", "cbSort", "", "btnSearch", "txtID"}}}) {
+        SCOPED_TRACE(c.tab);
+        FocusCell(c.tab, 1, 1);
+        for (const char* name : c.backwards) {
+            Key(Qt::Key_Tab, Qt::ShiftModifier);
+            if (*name == '\0')
+                EXPECT_TRUE(qobject_cast<QTabBar*>(Focus())) << Focus()->objectName().toStdString();
+            else
+                EXPECT_EQ(Focus()->objectName(), QString::fromLatin1(name));
+        }
+        EXPECT_EQ(Tabs()->currentIndex(), c.tab);
+    }
+    // And forward on the ranking tab: the controls as they stand, then the table.
+    ShowTab(2);
+    Find<QWidget>("cbSort")->setFocus();
+    for (const char* name : {"btnSort", "btnChart", "sgData3"}) {
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(Focus()->objectName(), QString::fromLatin1(name));
+    }
+}
+
+TEST_F(KeyboardConventionsTest, CtrlTabAndCtrlPageKeysSwitchTabsFromAnywhere) {
+    struct Case {
+        const char* name;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int from, to;
+    };
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const std::vector<Case> cases = {
+        {"Ctrl+Tab", Qt::Key_Tab, ctrl, 0, 1},
+        {"Ctrl+Tab past the last enabled tab", Qt::Key_Tab, ctrl, 2, 0},
+        {"Ctrl+Shift+Tab", Qt::Key_Tab, ctrlShift, 1, 0},
+        {"Ctrl+Shift+Tab as X sends it", Qt::Key_Backtab, ctrlShift, 2, 1},
+        {"Ctrl+Shift+Tab before the first", Qt::Key_Backtab, ctrlShift, 0, 2},
+        {"Ctrl+PgDn", Qt::Key_PageDown, ctrl, 1, 2},
+        {"Ctrl+PgDn past the last", Qt::Key_PageDown, ctrl, 2, 0},
+        {"Ctrl+PgUp", Qt::Key_PageUp, ctrl, 2, 1},
+        {"Ctrl+PgUp before the first", Qt::Key_PageUp, ctrl, 0, 2},
+    };
+    // Where the focus is: the table on the tab, the nick box, the tab bar.
+    const std::vector<const char*> places = {"table", "txtID", "tabbar"};
+    for (const Case& c : cases) {
+        for (const char* place : places) {
+            SCOPED_TRACE(std::string(c.name) + " from " + place);
+            const std::string where = place;
+            TGridView* table = c.from < 3 ? Table(c.from) : nullptr;
+            if (where == "table") {
+                FocusCell(c.from, 1, 1);
+            } else {
+                ShowTab(c.from);
+                if (where == "txtID")
+                    Find<QWidget>("txtID")->setFocus();
+                else
+                    Tabs()->tabBar()->setFocus();
+            }
+            const QModelIndex cell = table->currentIndex();
+            QWidget* focus = Focus();
+            Key(c.key, c.modifiers);
+            EXPECT_EQ(Tabs()->currentIndex(), c.to);
+            // The table's current cell does not move with the key.
+            EXPECT_EQ(table->currentIndex(), cell);
+            if (where == "table") // the focus goes with the page
+                EXPECT_TRUE(Table(c.to)->hasFocus());
+            else
+                EXPECT_EQ(Focus(), focus);
+        }
+    }
+}
+
+TEST_F(KeyboardConventionsTest, ShiftF10OpensTheTablesMenuAtTheCurrentCell) {
+    for (int tab = 0; tab < 3; ++tab) {
+        SCOPED_TRACE(tab);
+        FocusCell(tab, 0, 0);
+        TGridView* table = Table(tab);
+        Key(Qt::Key_F10, Qt::ShiftModifier);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->objectName(), "GridCopyMenu");
+        EXPECT_EQ(menu->parentWidget(), table);
+        // At the current cell, inside the table.
+        const QRect tableOnScreen(table->mapToGlobal(QPoint(0, 0)), table->size());
+        EXPECT_TRUE(tableOnScreen.contains(menu->pos()))
+            << menu->pos().x() << "," << menu->pos().y();
+        menu->close();
+        QApplication::processEvents();
+        EXPECT_EQ(table->currentIndex(), table->model()->index(0, 0));
+    }
+    // F10 alone and Ctrl+Shift+F10 open nothing.
+    FocusCell(2, 0, 0);
+    Key(Qt::Key_F10);
+    Key(Qt::Key_F10, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(KeyboardConventionsTest, EnterInTheNickBoxStartsNoRun) {
+    auto* nick = Find<QLineEdit>("txtID");
+    nick->setFocus();
+    QTest::keyClicks(nick, "shop");
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        Key(key);
+        EXPECT_TRUE(Find<QPushButton>("btnSearch")->isEnabled());
+        EXPECT_TRUE(nick->hasFocus());
+        EXPECT_EQ(nick->text(), "shop");
+    }
+    QTest::qWait(50);
+    EXPECT_TRUE(Marketplace.Requests().empty());
+}
+
+} // namespace
