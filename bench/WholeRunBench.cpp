@@ -88,11 +88,11 @@ public:
         Form->show();
         test::WaitUntil([this] { return Form->isVisible(); }, 1000);
         QCoreApplication::processEvents();
-        Button = Form->findChild<QPushButton*>("btnSearch");
+        Button = Form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
         // A blank nick starts no run.
-        Form->findChild<QLineEdit*>("txtID")->setText(QStringLiteral("shop"));
+        Form->findChild<QLineEdit*>(QStringLiteral("txtID"))->setText(QStringLiteral("shop"));
         Painted = std::make_unique<test::TPaintRecorder>(
-            Form->findChild<QAbstractScrollArea*>("sgData1")->viewport());
+            Form->findChild<QAbstractScrollArea*>(QStringLiteral("sgData1"))->viewport());
     }
     ~TBenchWindow() {
         Painted.reset();
@@ -166,7 +166,8 @@ void BM_GridRepaint(benchmark::State& state) {
     };
     TBenchWindow window(std::move(settings));
     window.Run();
-    QWidget* cells = window.Window().findChild<QAbstractScrollArea*>("sgData1")->viewport();
+    QWidget* cells =
+        window.Window().findChild<QAbstractScrollArea*>(QStringLiteral("sgData1"))->viewport();
     for (auto _ : state)
         cells->repaint();
 }

@@ -27,14 +27,14 @@ protected:
     void SetUp() override { Form = test::ShowTestWindow(Desktop); }
 
     void DoubleClickFirstItem() {
-        Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(0);
+        Form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(0);
         TStringGrid& grid = Form->Grid1();
         Method::ClearGrid(grid, kEmptyTableRowCount);
         grid.SetCell(allitems::kTitle, 1, "a");
         grid.SetCell(allitems::kId, 1, "77");
         grid.SetRowCount(3);
         QApplication::processEvents();
-        auto* view = Form->findChild<TGridView*>("sgData1");
+        auto* view = Form->findChild<TGridView*>(QStringLiteral("sgData1"));
         const QRect cell = view->visualRect(view->model()->index(0, 1));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell.center());
@@ -52,11 +52,13 @@ TEST_F(BrowserFailureTest, EachOpenerTellsTheUserWhenNoBrowserStarts) {
     };
     const Case cases[] = {
         {"status bar link",
-         [this] { QTest::mouseClick(Form->findChild<QWidget*>("labCP"), Qt::LeftButton); },
+         [this] {
+             QTest::mouseClick(Form->findChild<QWidget*>(QStringLiteral("labCP")), Qt::LeftButton);
+         },
          "http://www.ostrevan.com/"},
         {"panel link",
          [this] {
-             auto* panel = Form->findChild<QFrame*>("ADPanel2");
+             auto* panel = Form->findChild<QFrame*>(QStringLiteral("ADPanel2"));
              QTest::mouseClick(panel->findChildren<TLinkLabel*>().at(2), Qt::LeftButton);
          },
          "http://www.ostrevan.com/bbs/"},

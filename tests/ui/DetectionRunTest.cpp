@@ -103,8 +103,8 @@ TEST_F(DetectionRunTest, RowsShowInOrderDuringTheDefaultPassAndLeaveTheUserAlone
     Marketplace.SetShop(FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items));
     // Pages slower than the table's row notices: each page shows on its own.
     Marketplace.SetDelay(std::chrono::milliseconds(100));
-    auto* view = Form->findChild<TGridView*>("sgData1");
-    auto* bar = Form->findChild<QScrollBar*>("sgData1VSB");
+    auto* view = Form->findChild<TGridView*>(QStringLiteral("sgData1"));
+    auto* bar = Form->findChild<QScrollBar*>(QStringLiteral("sgData1VSB"));
 
     // Every notice of new rows: the rows it brings are the next in listing
     // order, complete, and the default pass is still fetching.
@@ -168,7 +168,7 @@ TEST_F(DetectionRunTest, EmptyShopShowsTheNotice) {
     EXPECT_EQ(Form->Grid2().RowCount(), 2);
     EXPECT_EQ(Form->Grid2().Cell(1, 1), Gbk("店铺宝贝共0个 ，没有被降权宝贝"));
     // Read in full and empty: the nick may be mistyped.
-    EXPECT_EQ(Form->findChild<QLabel*>("sbar")->text(),
+    EXPECT_EQ(Form->findChild<QLabel*>(QStringLiteral("sbar"))->text(),
               QString::fromUtf8("没有找到卖家“shop”的宝贝，请检查卖家ID是否正确。"));
 }
 
@@ -215,11 +215,11 @@ TEST_F(DetectionRunTest, DraggedWidthsAndScrollPositionOutlastSortsAndRuns) {
                                  std::to_string((i * 37) % 80 + 1)));
     Marketplace.SetShop(FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items));
     Run();
-    Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
-    auto* view = Form->findChild<TGridView*>("sgData3");
+    Form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
+    auto* view = Form->findChild<TGridView*>(QStringLiteral("sgData3"));
     QHeaderView* header = view->horizontalHeader();
-    auto* across = Form->findChild<QScrollBar*>("sgData3HSB");
-    auto* down = Form->findChild<QScrollBar*>("sgData3VSB");
+    auto* across = Form->findChild<QScrollBar*>(QStringLiteral("sgData3HSB"));
+    auto* down = Form->findChild<QScrollBar*>(QStringLiteral("sgData3VSB"));
     QApplication::processEvents();
 
     // The user drags the title column 180 pixels wider, scrolls both ways
@@ -263,8 +263,8 @@ TEST_F(DetectionRunTest, DraggedWidthsAndScrollPositionOutlastSortsAndRuns) {
     EXPECT_NE(Form->Grid3().Cell(ranking::kId, 36), before); // sorted
     expectKept("header press", firstRow, 36);
 
-    Form->findChild<QComboBox*>("cbSort")->setCurrentIndex(0);
-    Form->findChild<QPushButton*>("btnSort")->click();
+    Form->findChild<QComboBox*>(QStringLiteral("cbSort"))->setCurrentIndex(0);
+    Form->findChild<QPushButton*>(QStringLiteral("btnSort"))->click();
     expectKept("sort button", firstRow, 36);
 
     // A new run empties the table and ends with its sort: the new ranking
@@ -285,7 +285,7 @@ TEST_F(DetectionRunTest, PressesDuringARunDoNothing) {
     ASSERT_FALSE(Button()->isEnabled());
     QTest::mouseClick(Button(), Qt::LeftButton); // disabled: ignored
     Form->btnSearchClick();                      // and the handler itself refuses
-    Form->findChild<QPushButton*>("btnSort")->click();
+    Form->findChild<QPushButton*>(QStringLiteral("btnSort"))->click();
     WaitForRunEnd();
 
     EXPECT_EQ(Marketplace.Requests().size(), 6u); // three pages a pass, one run
@@ -307,7 +307,7 @@ TEST_F(DetectionRunTest, NickEditedDuringARunIsForTheNextRun) {
     Marketplace.SetPageDelay(true, 2, std::chrono::milliseconds(400));
     Press("shop");
     ASSERT_TRUE(test::WaitUntil([this] { return Marketplace.Requests().size() == 2; }, kRunWaitMs));
-    auto* box = Form->findChild<QLineEdit*>("txtID");
+    auto* box = Form->findChild<QLineEdit*>(QStringLiteral("txtID"));
     ASSERT_TRUE(box->isEnabled());
     box->setText(QStringLiteral("other"));
     WaitForRunEnd();

@@ -299,7 +299,10 @@ TEST_F(FailedRunTest, FailedPageStaysInViewWhileTheRunGoesOn) {
     const QString during = QString::fromUtf8(
         "正在读取默认排序第3页，已找到2件宝贝（第2页读取失败：服务器返回错误 500）");
     EXPECT_TRUE(test::WaitUntil(
-        [this, &during] { return Form->findChild<QLabel*>("sbar")->text() == during; }, kRunWaitMs))
+        [this, &during] {
+            return Form->findChild<QLabel*>(QStringLiteral("sbar"))->text() == during;
+        },
+        kRunWaitMs))
         << StatusText();
     WaitForRunEnd();
 }
@@ -308,16 +311,16 @@ TEST_F(FailedRunTest, BlankNickStartsNoRun) {
     Form->Grid1().SetCell(1, 1, "earlier result");
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-    auto* box = Form->findChild<QLineEdit*>("txtID");
+    auto* box = Form->findChild<QLineEdit*>(QStringLiteral("txtID"));
     for (const char* nick : {"", " ", "   ", "\t", "\xE3\x80\x80" /* a full-width blank */}) {
         SCOPED_TRACE(nick);
         box->setText(QString::fromUtf8(nick));
-        Form->findChild<QWidget*>("sgData1")->setFocus();
+        Form->findChild<QWidget*>(QStringLiteral("sgData1"))->setFocus();
         QTest::mouseClick(Button(), Qt::LeftButton);
         QTest::qWait(200);
 
         EXPECT_TRUE(Button()->isEnabled());
-        EXPECT_FALSE(Form->findChild<QPushButton*>("btnStop")->isEnabled());
+        EXPECT_FALSE(Form->findChild<QPushButton*>(QStringLiteral("btnStop"))->isEnabled());
         EXPECT_EQ(StatusText(), "请输入卖家ID");
         EXPECT_EQ(QApplication::focusWidget(), box);
         EXPECT_TRUE(Marketplace.Requests().empty());

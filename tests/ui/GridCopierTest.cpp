@@ -36,7 +36,7 @@ protected:
         return Form->findChild<TGridView*>(QString::fromLatin1(name));
     }
     void ShowTab(int index) {
-        Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(index);
+        Form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(index);
         QApplication::processEvents();
     }
 
@@ -57,7 +57,7 @@ protected:
     static void PickFromMenu(TGridView* view, QWidget* on, const char* entry) {
         QContextMenuEvent press(QContextMenuEvent::Mouse, {5, 5}, on->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(on, &press);
-        auto* menu = view->findChild<QMenu*>("GridCopyMenu");
+        auto* menu = view->findChild<QMenu*>(QStringLiteral("GridCopyMenu"));
         ASSERT_NE(menu, nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
         QStringList texts;
@@ -73,7 +73,7 @@ protected:
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(picked).center());
         // The menu goes once closed.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(view->findChild<QMenu*>("GridCopyMenu"), nullptr);
+        EXPECT_EQ(view->findChild<QMenu*>(QStringLiteral("GridCopyMenu")), nullptr);
     }
 
     test::TRecordingDesktop Desktop;
@@ -115,7 +115,7 @@ TEST_F(GridCopierTest, KeysCopyTheSelectionAsShown) {
     // The double click still opens the item at the selection's top.
     Form->sgData3DblClick();
     ASSERT_EQ(Desktop.Opened.size(), 1u);
-    EXPECT_TRUE(Desktop.Opened[0].Url.endsWith("id=501"));
+    EXPECT_TRUE(Desktop.Opened[0].Url.endsWith(QLatin1String("id=501")));
 
     // A column the user dragged shut is hidden too.
     view->horizontalHeader()->resizeSection(2, 0); // "价格"
@@ -166,7 +166,7 @@ TEST_F(GridCopierTest, WholeTableOfEmptyTablesAndTheNotice) {
 
 TEST(GridCopierJoinTest, SpreadsheetQuoting) {
     const struct {
-        std::vector<std::vector<QString>> rows;
+        std::vector<std::vector<const char*>> rows;
         const char* text;
     } cases[] = {
         {{{"a", "b"}, {"c", ""}}, "a\tb\nc\t"},
@@ -178,8 +178,15 @@ TEST(GridCopierJoinTest, SpreadsheetQuoting) {
         {{{""}}, ""},
         {{}, ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(TGridCopier::JoinRows(c.rows), QString::fromUtf8(c.text)) << c.text;
+    for (const auto& c : cases) {
+        std::vector<std::vector<QString>> rows;
+        for (const auto& row : c.rows) {
+            auto& cells = rows.emplace_back();
+            for (const char* cell : row)
+                cells.push_back(QString::fromUtf8(cell));
+        }
+        EXPECT_EQ(TGridCopier::JoinRows(rows), QString::fromUtf8(c.text)) << c.text;
+    }
 }
 
 } // namespace

@@ -195,7 +195,7 @@ TEST_F(KeyboardConventionsTest, ShiftF10OpensTheTablesMenuAtTheCurrentCell) {
         Key(Qt::Key_F10, Qt::ShiftModifier);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
-        EXPECT_EQ(menu->objectName(), "GridCopyMenu");
+        EXPECT_EQ(menu->objectName(), QStringLiteral("GridCopyMenu"));
         EXPECT_EQ(menu->parentWidget(), table);
         // At the current cell, inside the table.
         const QRect tableOnScreen(table->mapToGlobal(QPoint(0, 0)), table->size());
@@ -215,12 +215,12 @@ TEST_F(KeyboardConventionsTest, ShiftF10OpensTheTablesMenuAtTheCurrentCell) {
 TEST_F(KeyboardConventionsTest, EnterInTheNickBoxStartsNoRun) {
     auto* nick = Find<QLineEdit>("txtID");
     nick->setFocus();
-    QTest::keyClicks(nick, "shop");
+    QTest::keyClicks(nick, QStringLiteral("shop"));
     for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
         Key(key);
         EXPECT_TRUE(Find<QPushButton>("btnSearch")->isEnabled());
         EXPECT_TRUE(nick->hasFocus());
-        EXPECT_EQ(nick->text(), "shop");
+        EXPECT_EQ(nick->text(), QStringLiteral("shop"));
     }
     QTest::qWait(50);
     EXPECT_TRUE(Marketplace.Requests().empty());

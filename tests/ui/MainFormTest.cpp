@@ -1,9 +1,9 @@
 #include "Main.h"
 
-#include "EmptyWebPanes.h"
 #include "GbkText.h"
 #include "GridView.h"
 #include "RecordingDesktop.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,15 +24,7 @@ namespace {
 
 class MainFormTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        TMainFormSettings settings;
-        settings.VersionUrl = ""; // no version check in these tests
-        settings.Desktop = &Desktop;
-        test::LeaveWebPanesEmpty(settings);
-        Form = std::make_unique<TMainForm>(settings);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-    }
+    void SetUp() override { Form = test::ShowTestWindow(Desktop); }
 
     template <typename T> T* Find(const char* name) const {
         T* widget = Form->findChild<T*>(QString::fromLatin1(name));
@@ -62,11 +54,11 @@ TEST_F(MainFormTest, ControlsAtTheirPlaces) {
     EXPECT_EQ(Find<QLabel>("sbar")->text(), QString());
 
     auto* tabs = Find<QTabWidget>("MainPage");
-    const QStringList captions = {" 所有宝贝",    "降权宝贝",     "宝贝权重排行榜（隐形降权）",
-                                  "Ostrevan网店", "隐形降权说明", "Ostrevan软件列表"};
+    const char* const captions[] = {" 所有宝贝",    "降权宝贝",     "宝贝权重排行榜（隐形降权）",
+                                    "Ostrevan网店", "隐形降权说明", "Ostrevan软件列表"};
     ASSERT_EQ(tabs->count(), 6);
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(tabs->tabText(i), captions[i]);
+        EXPECT_EQ(tabs->tabText(i), QString::fromUtf8(captions[i]));
     EXPECT_EQ(tabs->currentIndex(), 0);
 
     auto* sort = Find<QComboBox>("cbSort");
@@ -125,7 +117,8 @@ TEST_F(MainFormTest, LayoutRuleAtMinimumAndLargerSizes) {
           {"labCP", {1126, 3, 249, 17}}}},
     };
     for (const LayoutCase& c : cases) {
-        SCOPED_TRACE(QString("%1x%2").arg(c.client.width()).arg(c.client.height()).toStdString());
+        SCOPED_TRACE(
+            QStringLiteral("%1x%2").arg(c.client.width()).arg(c.client.height()).toStdString());
         Form->resize(c.client);
         QCoreApplication::processEvents();
         for (const auto& [name, rect] : c.expected)
@@ -146,14 +139,14 @@ TEST_F(MainFormTest, TypedNickReachesTheEngineAsGbk) {
     // Chinese arrives as committed text, the way an input method sends it.
     QKeyEvent chinese(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("小店"));
     QApplication::sendEvent(nick, &chinese);
-    QTest::keyClicks(nick, " a-1");
+    QTest::keyClicks(nick, QStringLiteral(" a-1"));
     EXPECT_EQ(Form->NickText(), test::Gbk("小店 a-1"));
 }
 
 TEST_F(MainFormTest, StatusBarLinkOpensThePublisherSite) {
     QTest::mouseClick(Find<QWidget>("labCP"), Qt::LeftButton);
     ASSERT_EQ(Desktop.Opened.size(), 1u);
-    EXPECT_EQ(Desktop.Opened[0].Url, QString("http://www.ostrevan.com/"));
+    EXPECT_EQ(Desktop.Opened[0].Url, QStringLiteral("http://www.ostrevan.com/"));
 }
 
 } // namespace

@@ -55,7 +55,7 @@ protected:
         // Tooltips show only over the active window.
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-        Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
+        Form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
     }
     void TearDown() override {
         Form.reset();
@@ -75,10 +75,12 @@ protected:
         Find<QLineEdit>("txtID")->setText(nick);
         QTest::mouseClick(SearchButton(), Qt::LeftButton);
     }
-    void Run(const QString& nick = "shop") {
+    void Press(const char* nick) { Press(QString::fromUtf8(nick)); }
+    void Run(const QString& nick = QStringLiteral("shop")) {
         Press(nick);
         ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, kRunWaitMs));
     }
+    void Run(const char* nick) { Run(QString::fromUtf8(nick)); }
     void RunWorkedExample() {
         Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
                             FixtureMarketplace::ShopPages({V, W, X, Y, Z}));
@@ -340,7 +342,7 @@ TEST_F(RankChartTest, DoubleClickOnAPointOpensTheItemPage) {
     ShowChart();
     QTest::mouseDClick(ChartSurface(), Qt::LeftButton, {}, Chart()->PointPosition(2, 5));
     ASSERT_EQ(Desktop.Opened.size(), 1u);
-    EXPECT_EQ(Desktop.Opened[0].Url, "http://item.taobao.com/item.htm?id=105");
+    EXPECT_EQ(Desktop.Opened[0].Url, QStringLiteral("http://item.taobao.com/item.htm?id=105"));
     EXPECT_EQ(Desktop.Opened[0].Mode, TDesktopServices::TShowMode::Normal);
 
     // Beside the points: nothing.
@@ -466,9 +468,9 @@ TEST_F(RankChartTest, EndRanksAreWhollyShownWithATickAtOne) {
                 ASSERT_NE(axis, nullptr);
                 const QStringList labels = axis->categoriesLabels();
                 ASSERT_FALSE(labels.isEmpty());
-                EXPECT_EQ(labels.first(), "1");
-                EXPECT_EQ(axis->endValue("1"), 1);
-                EXPECT_GT(axis->endValue("1"), axis->min());
+                EXPECT_EQ(labels.first(), QStringLiteral("1"));
+                EXPECT_EQ(axis->endValue(QStringLiteral("1")), 1);
+                EXPECT_GT(axis->endValue(QStringLiteral("1")), axis->min());
                 EXPECT_LE(axis->endValue(labels.last()), axis->max());
                 EXPECT_GE(labels.size(), 3);
                 EXPECT_LE(labels.size(), TRankChart::kMaxAxisSteps + 2);
@@ -596,7 +598,7 @@ TEST_F(RankChartTest, WheelAndRectangleZoomAndTheWayBack) {
     EXPECT_TRUE(WholeDisc(*Chart(), Chart()->PointPosition(40, 40), TRankChart::kMarkerSize));
     QTest::mouseDClick(surface, Qt::LeftButton, {}, Chart()->PointPosition(40, 40));
     ASSERT_EQ(Desktop.Opened.size(), 1u);
-    EXPECT_EQ(Desktop.Opened[0].Url, "http://item.taobao.com/item.htm?id=5040");
+    EXPECT_EQ(Desktop.Opened[0].Url, QStringLiteral("http://item.taobao.com/item.htm?id=5040"));
     EXPECT_EQ(Chart()->RowAt(Chart()->PointPosition(2, 1)), 0);
 
     // The wheel: a notch in shows 0.8 of the ranks, about the pointer.

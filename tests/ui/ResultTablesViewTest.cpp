@@ -91,7 +91,7 @@ TEST_F(ResultTablesViewTest, TablesShowTheirSetUp) {
         const char* name;
         int columns;
         std::vector<int> widths;
-        std::vector<QString> headers; // columns 1 and up
+        std::vector<const char*> headers; // columns 1 and up
     };
     const std::vector<Expected> tables = {
         {"sgData1", 6, {35, 500, 60, 55, 0, 0}, {"宝贝", "成交量", "价格", "", ""}},
@@ -114,7 +114,7 @@ TEST_F(ResultTablesViewTest, TablesShowTheirSetUp) {
                 EXPECT_EQ(view->columnWidth(c - 1), width) << c;
             }
             EXPECT_EQ(view->model()->headerData(c - 1, Qt::Horizontal).toString(),
-                      t.headers[static_cast<std::size_t>(c) - 1]);
+                      QString::fromUtf8(t.headers[static_cast<std::size_t>(c) - 1]));
         }
         EXPECT_EQ(view->rowHeight(0), 20);
         EXPECT_EQ(view->horizontalHeader()->height(), 20);
@@ -134,7 +134,7 @@ TEST_F(ResultTablesViewTest, RowsAndClearsReachTheScreenAndScrollBars) {
     // Appended rows reach the view together, within a few tens of milliseconds.
     ASSERT_TRUE(test::WaitUntil([view] { return view->model()->rowCount() == 101; }, 1000));
     QApplication::processEvents();
-    EXPECT_EQ(view->model()->headerData(99, Qt::Vertical).toString(), "100");
+    EXPECT_EQ(view->model()->headerData(99, Qt::Vertical).toString(), QStringLiteral("100"));
     EXPECT_EQ(view->model()->index(0, 0).data().toString(), QString::fromUtf8("连衣裙"));
     // 101 rows do not fit: the vertical bar shows; the columns fit.
     EXPECT_TRUE(Find<QScrollBar>("sgData1VSB")->isVisible());
@@ -185,7 +185,7 @@ TEST_F(ResultTablesViewTest, OnlyRowsThatComeIntoViewArePainted) {
     bar->setValue(bar->maximum());
     QApplication::processEvents();
     EXPECT_EQ(view->rowAt(cells->height() - 1), 200); // the empty bottom row
-    EXPECT_EQ(view->model()->headerData(199, Qt::Vertical).toString(), "200");
+    EXPECT_EQ(view->model()->headerData(199, Qt::Vertical).toString(), QStringLiteral("200"));
 }
 
 TEST_F(ResultTablesViewTest, HeaderPressesToggleTheSortAndTheGatesHold) {
@@ -237,7 +237,8 @@ TEST_F(ResultTablesViewTest, BorderDoubleClickFitsNoColumn) {
         EXPECT_EQ(Column(2), sales); // a border press sorts nothing
         // Still a double click in the table: the selected row's item opens.
         ASSERT_EQ(Desktop.Opened.size(), opened + 1);
-        EXPECT_EQ(Desktop.Opened.back().Url, "http://item.taobao.com/item.htm?id=1001");
+        EXPECT_EQ(Desktop.Opened.back().Url,
+                  QStringLiteral("http://item.taobao.com/item.htm?id=1001"));
     }
 }
 
@@ -366,7 +367,7 @@ TEST_F(ResultTablesViewTest, HeaderArrowAndSortListShowTheTablesOrder) {
     Marketplace.SetShop(test::FixtureMarketplace::ShopPages({w, v}),
                         test::FixtureMarketplace::ShopPages({v, w}));
     Marketplace.SetDelay(std::chrono::milliseconds(50));
-    Find<QLineEdit>("txtID")->setText("shop");
+    Find<QLineEdit>("txtID")->setText(QStringLiteral("shop"));
     Find<QPushButton>("btnSearch")->click();
     EXPECT_FALSE(header->isSortIndicatorShown());
     ASSERT_TRUE(
@@ -386,7 +387,7 @@ TEST_F(ResultTablesViewTest, DoubleClickOpensTheSelectedItem) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second.center());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second.center());
     ASSERT_EQ(Desktop.Opened.size(), 1u);
-    EXPECT_EQ(Desktop.Opened[0].Url, "http://item.taobao.com/item.htm?id=1002");
+    EXPECT_EQ(Desktop.Opened[0].Url, QStringLiteral("http://item.taobao.com/item.htm?id=1002"));
     EXPECT_EQ(Desktop.Opened[0].Mode, TDesktopServices::TShowMode::Normal);
 
     // The empty bottom row opens nothing.

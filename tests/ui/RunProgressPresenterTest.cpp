@@ -240,7 +240,7 @@ TEST(RunProgressPresenterTest, FailedPageShowsAsItHappensAndStaysInViewDuringIts
 TEST(RunProgressPresenterTest, PagesInQuickSuccessionShowTheLatest) {
     QLabel panel;
     TRunProgressPresenter presenter(&panel);
-    auto* bar = panel.findChild<QProgressBar*>("pbRun");
+    auto* bar = panel.findChild<QProgressBar*>(QStringLiteral("pbRun"));
     const auto text = [](const TRunProgress& p) { return TRunProgressPresenter::ProgressText(p); };
     const TRunProgress first{TPass::Sales, 1, 0, 0}, second{TPass::Default, 1, 0, 3},
         third{TPass::Default, 3, 84, 3};

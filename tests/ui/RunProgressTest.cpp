@@ -32,9 +32,11 @@ namespace {
 // Progress, stop and the run after a stop, through the window.
 class RunProgressTest : public test::RunWindowTest {
 protected:
-    QLabel* StatusPanel() const { return Form->findChild<QLabel*>("sbar"); }
-    QProgressBar* Bar() const { return Form->findChild<QProgressBar*>("pbRun"); }
-    QPushButton* StopButton() const { return Form->findChild<QPushButton*>("btnStop"); }
+    QLabel* StatusPanel() const { return Form->findChild<QLabel*>(QStringLiteral("sbar")); }
+    QProgressBar* Bar() const { return Form->findChild<QProgressBar*>(QStringLiteral("pbRun")); }
+    QPushButton* StopButton() const {
+        return Form->findChild<QPushButton*>(QStringLiteral("btnStop"));
+    }
 
     static std::vector<FixtureItem> Items(int count, const std::string& prefix) {
         std::vector<FixtureItem> items;
@@ -159,7 +161,7 @@ TEST_F(RunProgressTest, EscInTheDefaultPassAnalysesThePagesRead) {
     // Esc reaches the window wherever the focus is, the tables included.
     Form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
-    auto* table = Form->findChild<TGridView*>("sgData1");
+    auto* table = Form->findChild<TGridView*>(QStringLiteral("sgData1"));
     table->setFocus();
     StopWhenShowing("正在读取默认排序第3页，已找到6件宝贝", 6,
                     [table] { QTest::keyClick(table, Qt::Key_Escape); });

@@ -40,13 +40,15 @@ protected:
         EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
     }
 
-    QPushButton* Button() const { return Form->findChild<QPushButton*>("btnSearch"); }
+    QPushButton* Button() const {
+        return Form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
+    }
     std::string StatusText() const {
-        return Form->findChild<QLabel*>("sbar")->text().toStdString();
+        return Form->findChild<QLabel*>(QStringLiteral("sbar"))->text().toStdString();
     }
 
     void Press(const QString& nick) {
-        auto* box = Form->findChild<QLineEdit*>("txtID");
+        auto* box = Form->findChild<QLineEdit*>(QStringLiteral("txtID"));
         box->clear();
         box->setFocus();
         // Typed text arrives as one committed string, as from an input method.
@@ -54,10 +56,11 @@ protected:
         QApplication::sendEvent(box, &typed);
         QTest::mouseClick(Button(), Qt::LeftButton);
     }
+    void Press(const char* nick) { Press(QString::fromUtf8(nick)); }
     void WaitForRunEnd() {
         ASSERT_TRUE(WaitUntil([this] { return Button()->isEnabled(); }, kRunWaitMs));
     }
-    void Run(const QString& nick = "shop") {
+    void Run(const QString& nick = QStringLiteral("shop")) {
         Press(nick);
         EXPECT_FALSE(Button()->isEnabled());
         WaitForRunEnd();

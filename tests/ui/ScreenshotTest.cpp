@@ -4,11 +4,11 @@
 // zoomed.
 #include "Main.h"
 
-#include "EmptyWebPanes.h"
 #include "FixtureMarketplace.h"
 #include "QtWait.h"
 #include "RankChart.h"
 #include "RecordingDesktop.h"
+#include "TestWindow.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -66,34 +66,31 @@ TEST(Screenshot, ResultTabs) {
     marketplace.SetPageDelay(false, 2, std::chrono::milliseconds(1500));
     test::TRecordingDesktop desktop;
     TMainFormSettings settings;
-    settings.VersionUrl = "";
     settings.SearchHost = marketplace.Host();
-    settings.Desktop = &desktop;
-    test::LeaveWebPanesEmpty(settings); // nothing may leave the machine
-    TMainForm form(settings);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.findChild<QLineEdit*>("txtID")->setText(QString::fromUtf8("韩都衣舍旗舰店"));
-    auto* button = form.findChild<QPushButton*>("btnSearch");
+    // With empty web panes: nothing may leave the machine.
+    const auto form = test::ShowTestWindow(desktop, settings);
+    form->findChild<QLineEdit*>(QStringLiteral("txtID"))
+        ->setText(QString::fromUtf8("韩都衣舍旗舰店"));
+    auto* button = form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
     button->click();
-    auto* status = form.findChild<QLabel*>("sbar");
+    auto* status = form->findChild<QLabel*>(QStringLiteral("sbar"));
     ASSERT_TRUE(test::WaitUntil(
         [status] { return status->text().startsWith(QString::fromUtf8("正在读取默认排序第2页")); },
         20000));
     QTest::qWait(100);
-    EXPECT_TRUE(form.grab().save(QString("%1/korvane-running.png").arg(dir)));
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-running.png").arg(dir)));
     ASSERT_TRUE(test::WaitUntil([button] { return button->isEnabled(); }, 20000));
 
-    auto* tabs = form.findChild<QTabWidget*>("MainPage");
+    auto* tabs = form->findChild<QTabWidget*>(QStringLiteral("MainPage"));
     for (int tab = 0; tab < 3; ++tab) {
         tabs->setCurrentIndex(tab);
         QTest::qWait(100);
-        EXPECT_TRUE(form.grab().save(QString("%1/korvane-tab%2.png").arg(dir).arg(tab)));
+        EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-tab%2.png").arg(dir).arg(tab)));
     }
     // The ranking tab once more, as a chart.
-    form.findChild<QPushButton*>("btnChart")->click();
+    form->findChild<QPushButton*>(QStringLiteral("btnChart"))->click();
     QTest::qWait(100);
-    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart.png").arg(dir)));
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-chart.png").arg(dir)));
 }
 
 TEST(Screenshot, LargeShopChart) {
@@ -131,33 +128,29 @@ TEST(Screenshot, LargeShopChart) {
                         FixtureMarketplace::ShopPages(byDefault));
     test::TRecordingDesktop desktop;
     TMainFormSettings settings;
-    settings.VersionUrl = "";
     settings.SearchHost = marketplace.Host();
-    settings.Desktop = &desktop;
-    test::LeaveWebPanesEmpty(settings);
-    TMainForm form(settings);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.findChild<QLineEdit*>("txtID")->setText(QString::fromUtf8("韩都衣舍旗舰店"));
-    auto* button = form.findChild<QPushButton*>("btnSearch");
+    const auto form = test::ShowTestWindow(desktop, settings);
+    form->findChild<QLineEdit*>(QStringLiteral("txtID"))
+        ->setText(QString::fromUtf8("韩都衣舍旗舰店"));
+    auto* button = form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
     button->click();
     ASSERT_TRUE(test::WaitUntil([button] { return button->isEnabled(); }, 120000));
 
-    form.findChild<QTabWidget*>("MainPage")->setCurrentIndex(2);
-    form.findChild<QPushButton*>("btnChart")->click();
+    form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
+    form->findChild<QPushButton*>(QStringLiteral("btnChart"))->click();
     QTest::qWait(200);
-    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart-large.png").arg(dir)));
-    form.findChild<QPushButton*>("btnChartAll")->click();
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-chart-large.png").arg(dir)));
+    form->findChild<QPushButton*>(QStringLiteral("btnChartAll"))->click();
     QTest::qWait(200);
-    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart-large-all.png").arg(dir)));
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-chart-large-all.png").arg(dir)));
     // Three notches of the wheel over the top left corner of the whole shop.
-    QWidget* surface = form.findChild<TRankChart*>("chtRanking")->viewport();
+    QWidget* surface = form->findChild<TRankChart*>(QStringLiteral("chtRanking"))->viewport();
     const QPoint corner(140, 90);
     QWheelEvent wheel(corner, surface->mapToGlobal(corner), {}, {0, 360}, Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(surface, &wheel);
     QTest::qWait(200);
-    EXPECT_TRUE(form.grab().save(QString("%1/korvane-chart-large-zoomed.png").arg(dir)));
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-chart-large-zoomed.png").arg(dir)));
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 // Labelled "soak": CI leaves it out (see README).
 #include "Main.h"
 
-#include "EmptyWebPanes.h"
 #include "ExpectedTables.h"
 #include "FixtureMarketplace.h"
 #include "QtWait.h"
@@ -13,6 +12,7 @@
 #include "ResultTables.h"
 #include "SortChoice.h"
 #include "SortGrid.h"
+#include "TestWindow.h"
 #include "ThreadUnit.h"
 
 #include <QApplication>
@@ -121,16 +121,12 @@ TEST(SoakTest, ManyRunsWithFailingPagesStayRightAndDoNotGrow) {
     FixtureMarketplace marketplace;
     test::TRecordingDesktop desktop;
     TMainFormSettings settings;
-    settings.VersionUrl = "";
     settings.SearchHost = marketplace.Host();
-    settings.Desktop = &desktop;
-    test::LeaveWebPanesEmpty(settings); // nothing may leave the machine
-    TMainForm form(settings);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    auto* button = form.findChild<QPushButton*>("btnSearch");
-    auto* box = form.findChild<QLineEdit*>("txtID");
-    auto* statusBar = form.findChild<QLabel*>("sbar");
+    // With empty web panes: nothing may leave the machine.
+    const auto form = test::ShowTestWindow(desktop, settings);
+    auto* button = form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
+    auto* box = form->findChild<QLineEdit*>(QStringLiteral("txtID"));
+    auto* statusBar = form->findChild<QLabel*>(QStringLiteral("sbar"));
 
     const unsigned seed = Seed();
     std::mt19937 random(seed);
@@ -161,7 +157,8 @@ TEST(SoakTest, ManyRunsWithFailingPagesStayRightAndDoNotGrow) {
 
         box->clear();
         box->setFocus();
-        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, "shop" + QString::number(run % 7));
+        QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier,
+                        QStringLiteral("shop") + QString::number(run % 7));
         QApplication::sendEvent(box, &typed);
         QTest::mouseClick(button, Qt::LeftButton);
         ASSERT_FALSE(button->isEnabled());
@@ -175,12 +172,12 @@ TEST(SoakTest, ManyRunsWithFailingPagesStayRightAndDoNotGrow) {
         const std::vector<FixtureItem> defaultRead =
             defaultFailed.count(1) ? std::vector<FixtureItem>{} : ItemsRead(items, defaultFailed);
         const ExpectedTables expected(salesOrder, defaultRead, {defaultFailed.empty(), false});
-        ASSERT_TRUE(SameCells(form.Grid1(), expected.Data1)) << "sgData1";
+        ASSERT_TRUE(SameCells(form->Grid1(), expected.Data1)) << "sgData1";
         if (compared) {
-            ASSERT_TRUE(SameCells(form.Grid2(), expected.Data2)) << "sgData2";
-            ASSERT_TRUE(SameCells(form.Grid3(), expected.Data3)) << "sgData3";
+            ASSERT_TRUE(SameCells(form->Grid2(), expected.Data2)) << "sgData2";
+            ASSERT_TRUE(SameCells(form->Grid3(), expected.Data3)) << "sgData3";
         } else {
-            for (const TStringGrid* grid : {&form.Grid2(), &form.Grid3()}) {
+            for (const TStringGrid* grid : {&form->Grid2(), &form->Grid3()}) {
                 ASSERT_EQ(grid->RowCount(), 2);
                 for (int c = 0; c < grid->ColumnCount(); ++c)
                     ASSERT_EQ(grid->Cell(c, 1), "");

@@ -138,12 +138,12 @@ TEST_F(SystemDesktopTest, NoBrowserBoxShowsTheAddressReadyToCopy) {
     WhileModal(
         [&url](QWidget& box) {
             EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
-            auto* message = box.findChild<QLabel*>("labMessage");
+            auto* message = box.findChild<QLabel*>(QStringLiteral("labMessage"));
             ASSERT_NE(message, nullptr);
             EXPECT_EQ(message->text(),
                       QString::fromUtf8(
                           "无法启动浏览器。请复制下面的地址，粘贴到浏览器的地址栏中打开："));
-            auto* address = box.findChild<QLineEdit*>("txtUrl");
+            auto* address = box.findChild<QLineEdit*>(QStringLiteral("txtUrl"));
             ASSERT_NE(address, nullptr);
             EXPECT_EQ(address->text(), url);
             EXPECT_TRUE(address->isReadOnly());

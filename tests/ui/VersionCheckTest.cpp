@@ -61,7 +61,7 @@ TEST_F(VersionCheckTest, NewerVersionAsksAndYesOpensTheDownload) {
 
     ASSERT_EQ(Desktop.Questions.size(), 1u);
     EXPECT_EQ(Desktop.Questions[0].Text, QString::fromUtf8("软件版本已更新,是否下载新版软件?"));
-    EXPECT_EQ(Desktop.Questions[0].Caption, QString(" "));
+    EXPECT_EQ(Desktop.Questions[0].Caption, QStringLiteral(" "));
     ASSERT_EQ(Desktop.Opened.size(), 1u);
     EXPECT_EQ(Desktop.Opened[0].Url,
               QString::fromUtf8("http://127.0.0.1:1/soft/Ostrevan隐形降权探测软件.rar"));

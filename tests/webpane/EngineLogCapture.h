@@ -22,6 +22,7 @@ public:
     TEngineLogCapture& operator=(const TEngineLogCapture&) = delete;
 
     bool Contains(const QString& text) const { return Lines.filter(text).size() > 0; }
+    bool Contains(const char* text) const { return Contains(QString::fromUtf8(text)); }
 
     QStringList Lines;
 

@@ -89,7 +89,9 @@ TEST_F(MainFormPanesTest, FormCreateNavigatesThePanesInOrder) {
     const char* titles[] = {"home", "note", "soft"};
     for (int i = 0; i < 3; ++i) {
         TWebPane* pane = Pane(names[i]);
-        EXPECT_TRUE(WaitUntil([&] { return pane->title() == titles[i]; }, kPageWaitMs)) << names[i];
+        EXPECT_TRUE(
+            WaitUntil([&] { return pane->title() == QLatin1String(titles[i]); }, kPageWaitMs))
+            << names[i];
     }
     EXPECT_TRUE(Site.WasRequested("/home.html"));
     EXPECT_TRUE(Site.WasRequested("/note.html"));
@@ -106,15 +108,17 @@ TEST_F(MainFormPanesTest, ShopPageErrorsAndAlertsShowNothingTheOtherPanesShowThe
     QTest::qWait(50);
     const QRect before = Form->geometry();
     for (int tab = 3; tab < 6; ++tab) // shown, as the user would look at them
-        Form->findChild<QTabWidget*>("MainPage")->setCurrentIndex(tab);
+        Form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(tab);
 
     EXPECT_TRUE(
-        WaitUntil([&] { return Pane("adweb")->title() == "shop still running"; }, kPageWaitMs));
+        WaitUntil([&] { return Pane("adweb")->title() == QLatin1String("shop still running"); },
+                  kPageWaitMs));
     EXPECT_TRUE(WaitUntil([&] { return Dialogs.Alerts.size() == 2; }, kPageWaitMs));
     EXPECT_TRUE(WaitUntil([&] { return engineLog.Contains("noSuchNoteFunction"); }, kPageWaitMs));
     QTest::qWait(300);
     Dialogs.Alerts.sort();
-    EXPECT_EQ(Dialogs.Alerts, (QStringList{"note says hi", "soft says hi"}));
+    EXPECT_EQ(Dialogs.Alerts,
+              (QStringList{QStringLiteral("note says hi"), QStringLiteral("soft says hi")}));
     EXPECT_FALSE(engineLog.Contains("noSuchShopFunction"));
     EXPECT_EQ(Form->geometry(), before);
 }

@@ -32,10 +32,16 @@ inline QVariant Eval(TWebPane& pane, const QString& script) {
     WaitUntil([&] { return result->has_value(); }, kPageWaitMs);
     return result->value_or(QVariant());
 }
+inline QVariant Eval(TWebPane& pane, const char* script) {
+    return Eval(pane, QString::fromUtf8(script));
+}
 
 // Waits until script yields true in the page.
 inline bool WaitForScript(TWebPane& pane, const QString& script, int limitMs = kPageWaitMs) {
     return WaitUntil([&] { return Eval(pane, script).toBool(); }, limitMs);
+}
+inline bool WaitForScript(TWebPane& pane, const char* script, int limitMs = kPageWaitMs) {
+    return WaitForScript(pane, QString::fromUtf8(script), limitMs);
 }
 
 } // namespace korvane::test

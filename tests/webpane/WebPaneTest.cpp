@@ -117,10 +117,11 @@ TEST_F(WebPaneTest, ScriptErrorGoesToTheHandlerThenToTheEngineUnlessTheHandlerSa
             EXPECT_EQ(calls[0].Sender, Pane);
             const QString url =
                 QString::fromStdString(Site.Url("/fail.html?")) + QString::number(&c - cases);
-            EXPECT_EQ(calls[0].Texts, (QStringList{"5", "", "",
-                                                   "ReferenceError: undefinedFunction is not "
-                                                   "defined",
-                                                   url}));
+            EXPECT_EQ(calls[0].Texts,
+                      (QStringList{QStringLiteral("5"), QString(), QString(),
+                                   QStringLiteral("ReferenceError: undefinedFunction is not "
+                                                  "defined"),
+                                   url}));
         }
         EXPECT_EQ(engineLog.Contains("undefinedFunction is not defined"), c.engineShowsIt);
         EXPECT_TRUE(engineLog.Contains("a note, not an error"));
@@ -172,19 +173,21 @@ TEST_F(WebPaneTest, AlertAndConfirmGoToTheHandlerAndOnlyOnToTheBoxWhenItDeclines
                 return c.result;
             };
         Load("/ask.html?" + std::to_string(&c - cases));
-        ASSERT_TRUE(WaitUntil([&] { return Pane->title() == c.title; }, kPageWaitMs))
+        ASSERT_TRUE(WaitUntil([&] { return Pane->title() == QLatin1String(c.title); }, kPageWaitMs))
             << Pane->title().toStdString();
 
         if (c.handler) {
             ASSERT_EQ(calls.size(), 2u);
-            EXPECT_EQ(calls[0].Text, QString("hello"));
+            EXPECT_EQ(calls[0].Text, QStringLiteral("hello"));
             EXPECT_EQ(calls[0].Type, TWebPane::kMbOk | TWebPane::kMbIconExclamation);
             EXPECT_TRUE(calls[0].Caption.contains(QString::fromStdString(Site.Url("/ask.html"))));
-            EXPECT_EQ(calls[1].Text, QString("sure?"));
+            EXPECT_EQ(calls[1].Text, QStringLiteral("sure?"));
             EXPECT_EQ(calls[1].Type, TWebPane::kMbOkCancel | TWebPane::kMbIconQuestion);
         }
-        EXPECT_EQ(Dialogs.Alerts, c.boxesShown ? QStringList{"hello"} : QStringList{});
-        EXPECT_EQ(Dialogs.Confirms, c.boxesShown ? QStringList{"sure?"} : QStringList{});
+        EXPECT_EQ(Dialogs.Alerts,
+                  c.boxesShown ? QStringList{QStringLiteral("hello")} : QStringList{});
+        EXPECT_EQ(Dialogs.Confirms,
+                  c.boxesShown ? QStringList{QStringLiteral("sure?")} : QStringList{});
     }
 }
 
@@ -243,12 +246,15 @@ TEST_F(WebPaneTest, CtrlNNeverReachesThePageTheOtherKeysReachItBeforeTheWindow) 
     for (const Key& key : keys)
         QTest::keyClick(QApplication::focusWidget(), key.key, key.modifiers);
 
-    const QString expected = "tab arrowleft arrowright backspace enter C-p C-f C-a C-c C-S-n";
+    const QString expected =
+        QStringLiteral("tab arrowleft arrowright backspace enter C-p C-f C-a C-c C-S-n");
     EXPECT_TRUE(
         WaitUntil([&] { return Eval(*Pane, "keys.join(' ')").toString() == expected; }, 10000))
         << Eval(*Pane, "keys.join(' ')").toString().toStdString();
-    EXPECT_EQ(Eval(*Pane, "document.getElementById('box').value").toString(), QString("opy me"));
-    EXPECT_TRUE(WaitUntil([] { return QApplication::clipboard()->text() == "opy me"; }, 5000))
+    EXPECT_EQ(Eval(*Pane, "document.getElementById('box').value").toString(),
+              QStringLiteral("opy me"));
+    EXPECT_TRUE(WaitUntil(
+        [] { return QApplication::clipboard()->text() == QLatin1String("opy me"); }, 5000))
         << QApplication::clipboard()->text().toStdString();
     // The page kept Ctrl+F; Ctrl+P it left, and the engine passed it on.
     EXPECT_EQ(windowFinds, 0);
@@ -271,7 +277,7 @@ TEST_F(WebPaneTest, ScriptCannotMoveOrResizeTheWindow) {
     const QRect before = Window.geometry();
     const QRect paneBefore = Pane->geometry();
     Load("/move.html");
-    ASSERT_TRUE(WaitUntil([&] { return Pane->title() == "tried"; }, kPageWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return Pane->title() == QLatin1String("tried"); }, kPageWaitMs));
     QTest::qWait(300);
     EXPECT_EQ(Window.geometry(), before);
     EXPECT_EQ(Pane->geometry(), paneBefore);
@@ -321,7 +327,8 @@ TEST_F(WebPaneTest, ScrollBarsShowUnlessTheInterfaceOptionsSayNo) {
     for (int i = 0; i < 200; ++i)
         tall += "<p>line</p>";
     Site.Put("/tall.html", "text/html", tall + "</body></html>");
-    const QString barWidth = "window.innerWidth - document.documentElement.clientWidth";
+    const QString barWidth =
+        QStringLiteral("window.innerWidth - document.documentElement.clientWidth");
 
     ASSERT_EQ(Pane->HostUiFlags(), 0u);
     Load("/tall.html?default");
@@ -462,8 +469,9 @@ TEST(WebPaneSettingsTest, NewPaneCarriesThePanesSettingsAndDeletesItsAgentValueO
         TWebPane pane;
         EXPECT_EQ(pane.DownloadControlFlags(), 0x70u);
         EXPECT_EQ(pane.HostUiFlags(), 0u);
-        EXPECT_EQ(pane.UserAgent(), QString("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; "
-                                            ".NET CLR 1.1.4322; .NET CLR 2.0.50727) "));
+        EXPECT_EQ(pane.UserAgent(),
+                  QStringLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; "
+                                 ".NET CLR 1.1.4322; .NET CLR 2.0.50727) "));
         EXPECT_TRUE(pane.DisableErrors().ScriptError);
         EXPECT_TRUE(pane.ShortCuts().DisableCTRL_N);
         EXPECT_FALSE(pane.ShortCuts().DisableCTRL_P || pane.ShortCuts().DisableCTRL_A ||
@@ -474,9 +482,10 @@ TEST(WebPaneSettingsTest, NewPaneCarriesThePanesSettingsAndDeletesItsAgentValueO
         EXPECT_TRUE(registry.Deleted.empty());
     }
     ASSERT_EQ(registry.Deleted.size(), 1u);
-    EXPECT_EQ(registry.Deleted[0].first,
-              QString("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User "
-                      "Agent\\Post Platform"));
+    EXPECT_EQ(
+        registry.Deleted[0].first,
+        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User "
+                       "Agent\\Post Platform"));
     EXPECT_EQ(registry.Deleted[0].second, QString::fromLatin1(TWebPane::kDefaultUserAgent));
 }
 
