@@ -7,6 +7,11 @@ else()
   target_compile_options(korvane_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow
                          -Wold-style-cast -Woverloaded-virtual -Wnon-virtual-dtor -Wsign-conversion)
 endif()
+# Qt's silent conversions between byte strings and QString would read GBK
+# bytes as UTF-8 or Latin-1 without a word: every conversion is spelled out.
+# Harmless for the targets without Qt.
+target_compile_definitions(korvane_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
+                           QT_NO_CAST_FROM_BYTEARRAY QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
 if(WIN32)
   # Windows 10 and later (WSAPoll, inet_ntop); no min/max macros from windows.h.
   add_compile_definitions(_WIN32_WINNT=0x0A00 WIN32_LEAN_AND_MEAN NOMINMAX)

@@ -1,7 +1,6 @@
 #include "Main.h"
 
 #include "AppIcon.h"
-#include "EnabledWatch.h"
 #include "GbkCodec.h"
 #include "GridCopier.h"
 #include "GridView.h"
@@ -130,14 +129,6 @@ void TMainForm::CreateControls() {
     chtRanking = Make<TRankChart>(tabs[2], "chtRanking", {8, 40, 977, 481}, Data3, Data2);
     chtRanking->hide();
     chtRanking->SetOpenItem([this](const std::string& id) { OpenItemPage(id); });
-    // A run empties the chart with the tables and draws it when it ends.
-    new TEnabledWatch(btnSearch, [this](bool enabled) {
-        btnChart->setEnabled(enabled);
-        if (enabled)
-            chtRanking->Draw(FromGbk(RunNick));
-        else
-            chtRanking->Clear();
-    });
 
     adweb = Make<TWebPane>(tabs[3], "adweb", {-128, -112, 993, 529});
     noteweb = Make<TWebPane>(tabs[4], "noteweb", {0, 0, 977, 513});
@@ -301,6 +292,9 @@ void TMainForm::btnSearchClick() {
     Method::ClearGrid(Data2, kEmptyTableRowCount);
     Method::ClearGrid(Data3, kEmptyTableRowCount);
     btnSearch->setEnabled(false);
+    // The chart empties with the tables; FinishRun draws it anew.
+    btnChart->setEnabled(false);
+    chtRanking->Clear();
     Stopper->RunStarted();
     Progress->RunStarted();
     ItemLists.DefaultList.clear();
@@ -351,6 +345,9 @@ void TMainForm::FinishRun(const TRunReport& report) {
     TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
     SortDisplay->Sorted(kEndOfRunSort);
     Progress->RunEnded(report, LastAnalysis);
+    // From the result tables as the run leaves them.
+    chtRanking->Draw(FromGbk(RunNick));
+    btnChart->setEnabled(true);
 }
 
 void TMainForm::btnStopClick() {

@@ -77,53 +77,32 @@ QString UnreadText(const QString& what, const TFetchFailure& failure) {
         .arg(what, TRunProgressPresenter::ReasonText(failure));
 }
 
-QString HandOverFailedText() {
-    return Text("程序无法保存读到的宝贝（可能内存不足），未做比较，请重试。");
-}
-
-// A sales listing that cannot be compared: every item it misses would look demoted.
-QString SalesNotComparedText(const TRunReport& report) {
-    const TPassOutcome& sales = report.Sales;
+// A pass that gives nothing to compare, and why: what ended it, or else the
+// bound it ran into, or else its last failure. When only the sales listing
+// failed, the default one was still read and is shown on the first tab.
+QString NotComparedText(TPass pass, const TRunReport& report) {
+    const TPassOutcome& outcome = pass == TPass::Sales ? report.Sales : report.Default;
     const QString notCompared = Text("未做比较。");
-    switch (sales.End) {
+    switch (outcome.End) {
     case TPassEnd::Stopped:
-        return StopText(TPass::Sales, sales, false);
+        return StopText(pass, outcome, false);
     case TPassEnd::HandOverFailed:
     case TPassEnd::NotRun:
-        return HandOverFailedText();
+        return Text("程序无法保存读到的宝贝（可能内存不足），未做比较，请重试。");
     case TPassEnd::TurnedAway:
-        return TurnedAwayText(TPass::Sales, sales, notCompared);
+        return TurnedAwayText(pass, outcome, notCompared);
     default:
         break;
     }
-    if (sales.FailedPages == 0)
-        return BoundText(TPass::Sales, sales, notCompared);
-    if (sales.ItemsFound > 0)
-        return FailureClause(TPass::Sales, sales) + Text("，未做比较，请重试。");
-    if (report.Default.ItemsFound > 0)
-        return UnreadText(Text("销量排序的宝贝列表"), *sales.LastFailure);
-    const TPassOutcome& latest = report.Default.LastFailure ? report.Default : sales;
+    if (outcome.FailedPages == 0)
+        return BoundText(pass, outcome, notCompared);
+    // Every item a missing sales page lists would look demoted.
+    if (pass == TPass::Sales && outcome.ItemsFound > 0)
+        return FailureClause(pass, outcome) + Text("，未做比较，请重试。");
+    if (pass == TPass::Sales && report.Default.ItemsFound > 0)
+        return UnreadText(Text("销量排序的宝贝列表"), *outcome.LastFailure);
+    const TPassOutcome& latest = report.Default.LastFailure ? report.Default : report.Sales;
     return UnreadText(Text("淘宝的宝贝列表"), *latest.LastFailure);
-}
-
-// A default listing of which nothing can be compared.
-QString DefaultNotComparedText(const TRunReport& report) {
-    const TPassOutcome& defaults = report.Default;
-    const QString notCompared = Text("未做比较。");
-    switch (defaults.End) {
-    case TPassEnd::Stopped:
-        return StopText(TPass::Default, defaults, false);
-    case TPassEnd::HandOverFailed:
-    case TPassEnd::NotRun:
-        return HandOverFailedText();
-    case TPassEnd::TurnedAway:
-        return TurnedAwayText(TPass::Default, defaults, notCompared);
-    default:
-        break;
-    }
-    if (defaults.FailedPages == 0)
-        return BoundText(TPass::Default, defaults, notCompared);
-    return UnreadText(Text("淘宝的宝贝列表"), *defaults.LastFailure);
 }
 
 // A comparison of the pages read of a default listing not read whole.
@@ -266,9 +245,9 @@ QString TRunProgressPresenter::FailedPageText(TPass pass, const TFetchFailure& f
 
 QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysisSummary& summary) {
     if (!report.SalesComparable())
-        return SalesNotComparedText(report);
+        return NotComparedText(TPass::Sales, report);
     if (!report.MakesComparison())
-        return DefaultNotComparedText(report);
+        return NotComparedText(TPass::Default, report);
     if (report.Complete())
         return SummaryText(report, summary);
     QStringList clauses;
