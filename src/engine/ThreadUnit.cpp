@@ -121,11 +121,20 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
                 return end(TPassEnd::Stopped, page - 1);
             failure = TFetchFailure::Describe(std::current_exception(), page);
         }
+        // The end test and the item check; a page with items or the pager's
+        // end is a listing, so only a page with neither needs a look for the
+        // list itself.
+        bool isLast = false;
+        bool hasItems = false;
+        if (!pageText.empty()) {
+            isLast = IsLastListingPage(pageText);
+            hasItems = HasListingItems(pageText);
+        }
         // A fetch that went well but brought no listing lost the page as
         // surely as one that failed.
         if (!failure && pageText.empty())
             failure = TFetchFailure::OfPage(TFetchFailureKind::EmptyPage, page);
-        else if (!failure && !IsListingPage(pageText))
+        else if (!failure && !hasItems && !isLast && !IsListingPage(pageText))
             failure = TFetchFailure::OfPage(TFetchFailureKind::NotAListing, page);
         if (failure)
             QueueOnReader(reader, [this, pass, failure = *failure] {
@@ -135,12 +144,9 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
                     PostToOwner(
                         [report = Ops.ReportPageFailed, pass, failure] { report(pass, failure); });
             });
-
-        bool hasItems = false;
         if (!pageText.empty() && !(failure && failure->TurnsAway())) {
             anythingArrived = true;
-            LastPageIsLast = IsLastListingPage(pageText);
-            hasItems = HasListingItems(pageText);
+            LastPageIsLast = isLast;
         }
 
         // The end test reads the most recent non-empty body, so a failed
