@@ -1,6 +1,7 @@
 // The window's keys wherever the focus is: Tab out of a table, tabs switched
 // with Ctrl+Tab and Ctrl+PgDn, Shift+F10 for the context menu.
 #include "Main.h"
+#include "RunWindowTest.h"
 
 #include "FixtureMarketplace.h"
 #include "GridView.h"
@@ -24,12 +25,10 @@ using namespace korvane;
 
 namespace {
 
-class KeyboardConventionsTest : public ::testing::Test {
+class KeyboardConventionsTest : public test::RunWindowTest {
 protected:
     void SetUp() override {
-        TMainFormSettings settings;
-        settings.SearchHost = Marketplace.Host();
-        Form = test::ShowTestWindow(Desktop, settings);
+        RunWindowTest::SetUp();
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
         // The web pages' tabs start the web engine when shown, which these
@@ -40,15 +39,9 @@ protected:
                                               {"b", "3", "2.00", "2", "2", "0"},
                                               {"c", "1", "3.00", "3", "3", "0"}});
     }
-    void TearDown() override {
-        Form.reset();
-        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
-    }
 
     template <typename T> T* Find(const char* name) const {
-        T* widget = Form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return test::FindControl<T>(*Form, name);
     }
     QTabWidget* Tabs() const { return Find<QTabWidget>("MainPage"); }
     TGridView* Table(int tab) const {
@@ -72,10 +65,6 @@ protected:
         QTest::keyClick(Focus(), static_cast<Qt::Key>(key), modifiers);
         QApplication::processEvents();
     }
-
-    test::FixtureMarketplace Marketplace;
-    test::TRecordingDesktop Desktop;
-    std::unique_ptr<TMainForm> Form;
 };
 
 TEST_F(KeyboardConventionsTest, TabLeavesEachTableAndShiftTabComesBack) {

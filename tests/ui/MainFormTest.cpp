@@ -27,9 +27,7 @@ protected:
     void SetUp() override { Form = test::ShowTestWindow(Desktop); }
 
     template <typename T> T* Find(const char* name) const {
-        T* widget = Form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return test::FindControl<T>(*Form, name);
     }
     QRect Geometry(const char* name) const { return Find<QWidget>(name)->geometry(); }
 

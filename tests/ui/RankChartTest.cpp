@@ -1,6 +1,7 @@
 // The ranking chart on the ranking tab, through the real window and runs
 // against a loopback marketplace.
 #include "Main.h"
+#include "RunWindowTest.h"
 
 #include "FixtureMarketplace.h"
 #include "GridView.h"
@@ -37,8 +38,6 @@ using korvane::test::MakeItem;
 
 namespace {
 
-constexpr int kRunWaitMs = 20000;
-
 // The worked example: default order V, W, X, Y, Z; the sales listing leaves
 // Y out. Ranked: W (sales rank 1, rank 2) and Z (2, 5) pushed down, X (3, 3)
 // and V (4, 1) not.
@@ -46,41 +45,23 @@ const FixtureItem V = MakeItem("101", "V", "1.00", "5"), W = MakeItem("102", "W"
                   X = MakeItem("103", "X", "3.00", "5"), Y = MakeItem("104", "Y", "4.00", "0"),
                   Z = MakeItem("105", "Z", "5.00", "9");
 
-class RankChartTest : public ::testing::Test {
+class RankChartTest : public test::RunWindowTest {
 protected:
     void SetUp() override {
-        TMainFormSettings settings;
-        settings.SearchHost = Marketplace.Host();
-        Form = test::ShowTestWindow(Desktop, settings);
+        RunWindowTest::SetUp();
         // Tooltips show only over the active window.
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
         Form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
     }
-    void TearDown() override {
-        Form.reset();
-        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
-    }
 
     template <typename T> T* Find(const char* name) const {
-        T* widget = Form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return test::FindControl<T>(*Form, name);
     }
     TRankChart* Chart() const { return Find<TRankChart>("chtRanking"); }
     QPushButton* ChartButton() const { return Find<QPushButton>("btnChart"); }
     QPushButton* SearchButton() const { return Find<QPushButton>("btnSearch"); }
 
-    void Press(const QString& nick) {
-        Find<QLineEdit>("txtID")->setText(nick);
-        QTest::mouseClick(SearchButton(), Qt::LeftButton);
-    }
-    void Press(const char* nick) { Press(QString::fromUtf8(nick)); }
-    void Run(const QString& nick = QStringLiteral("shop")) {
-        Press(nick);
-        ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, kRunWaitMs));
-    }
-    void Run(const char* nick) { Run(QString::fromUtf8(nick)); }
     void RunWorkedExample() {
         Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
                             FixtureMarketplace::ShopPages({V, W, X, Y, Z}));
@@ -162,10 +143,6 @@ protected:
     QWidget* ChartSurface() const { return Chart()->viewport(); }
     // A point of the viewport far from every point: the chart's top left corner.
     static QPoint Blank() { return {3, 3}; }
-
-    FixtureMarketplace Marketplace;
-    test::TRecordingDesktop Desktop;
-    std::unique_ptr<TMainForm> Form;
 };
 
 TEST_F(RankChartTest, ButtonSwitchesTheTableAndTheChart) {
@@ -208,7 +185,7 @@ TEST_F(RankChartTest, ButtonSwitchesTheTableAndTheChart) {
     Press("shop");
     EXPECT_FALSE(SearchButton()->isEnabled());
     EXPECT_FALSE(ChartButton()->isEnabled());
-    ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, kRunWaitMs));
+    ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, test::kRunWaitMs));
     EXPECT_TRUE(ChartButton()->isEnabled());
 }
 
@@ -398,7 +375,7 @@ TEST_F(RankChartTest, NewRunClearsTheChartUntilItEnds) {
     EXPECT_TRUE(Chart()->isVisible());
     EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("表格"));
 
-    ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, kRunWaitMs));
+    ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, test::kRunWaitMs));
     EXPECT_TRUE(ChartButton()->isEnabled());
     const auto points = Points();
     ASSERT_EQ(points.size(), 1u);
@@ -563,7 +540,7 @@ TEST_F(RankChartTest, LargeShopOpensOnItsTopSellersAndShowsAllOnRequest) {
     Press("next");
     EXPECT_FALSE(ShowAllButton()->isVisible());
     EXPECT_FALSE(HomeButton()->isVisible());
-    ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, kRunWaitMs));
+    ASSERT_TRUE(test::WaitUntil([this] { return SearchButton()->isEnabled(); }, test::kRunWaitMs));
     EXPECT_FALSE(ShowAllButton()->isVisible());
     EXPECT_FALSE(HomeButton()->isVisible());
 }

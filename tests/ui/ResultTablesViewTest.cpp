@@ -36,10 +36,7 @@ protected:
         settings.SearchHost = Marketplace.Host();
         Form = test::ShowTestWindow(Desktop, settings);
     }
-    void TearDown() override {
-        Form.reset();
-        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
-    }
+    void TearDown() override { test::CloseTestWindow(Form); }
 
     TGridView* View(const char* name) const {
         auto* view = Form->findChild<TGridView*>(QString::fromLatin1(name));

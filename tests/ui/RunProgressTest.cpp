@@ -18,14 +18,7 @@
 #include <QTabWidget>
 
 using namespace korvane;
-using korvane::test::ExpectedTables;
-using korvane::test::ExpectSameCells;
-using korvane::test::FixtureItem;
-using korvane::test::FixtureMarketplace;
-using korvane::test::Gbk;
-using korvane::test::kRunWaitMs;
-using korvane::test::MakeItem;
-using korvane::test::Row;
+using namespace korvane::test;
 
 namespace {
 

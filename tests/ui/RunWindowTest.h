@@ -35,10 +35,7 @@ protected:
         settings.SearchHost = Marketplace.Host();
         Form = ShowTestWindow(Desktop, settings);
     }
-    void TearDown() override {
-        Form.reset();
-        EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
-    }
+    void TearDown() override { CloseTestWindow(Form); }
 
     QPushButton* Button() const {
         return Form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
@@ -65,6 +62,7 @@ protected:
         EXPECT_FALSE(Button()->isEnabled());
         WaitForRunEnd();
     }
+    void Run(const char* nick) { Run(QString::fromUtf8(nick)); }
 
     FixtureMarketplace Marketplace;
     TRecordingDesktop Desktop;

@@ -32,6 +32,19 @@ using korvane::test::MakeItem;
 
 namespace {
 
+// The window, with empty web panes (nothing may leave the machine), running
+// a detection of the sample shop against marketplace.
+std::unique_ptr<TMainForm> StartRun(const FixtureMarketplace& marketplace,
+                                    test::TRecordingDesktop& desktop) {
+    TMainFormSettings settings;
+    settings.SearchHost = marketplace.Host();
+    auto form = test::ShowTestWindow(desktop, settings);
+    form->findChild<QLineEdit*>(QStringLiteral("txtID"))
+        ->setText(QString::fromUtf8("韩都衣舍旗舰店"));
+    form->findChild<QPushButton*>(QStringLiteral("btnSearch"))->click();
+    return form;
+}
+
 TEST(Screenshot, ResultTabs) {
     const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
     if (dir.isEmpty())
@@ -65,14 +78,8 @@ TEST(Screenshot, ResultTabs) {
     // The default pass's second page loads slowly, to show the run under way.
     marketplace.SetPageDelay(false, 2, std::chrono::milliseconds(1500));
     test::TRecordingDesktop desktop;
-    TMainFormSettings settings;
-    settings.SearchHost = marketplace.Host();
-    // With empty web panes: nothing may leave the machine.
-    const auto form = test::ShowTestWindow(desktop, settings);
-    form->findChild<QLineEdit*>(QStringLiteral("txtID"))
-        ->setText(QString::fromUtf8("韩都衣舍旗舰店"));
+    const auto form = StartRun(marketplace, desktop);
     auto* button = form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
-    button->click();
     auto* status = form->findChild<QLabel*>(QStringLiteral("sbar"));
     ASSERT_TRUE(test::WaitUntil(
         [status] { return status->text().startsWith(QString::fromUtf8("正在读取默认排序第2页")); },
@@ -127,13 +134,8 @@ TEST(Screenshot, LargeShopChart) {
     marketplace.SetShop(FixtureMarketplace::ShopPages(bySales),
                         FixtureMarketplace::ShopPages(byDefault));
     test::TRecordingDesktop desktop;
-    TMainFormSettings settings;
-    settings.SearchHost = marketplace.Host();
-    const auto form = test::ShowTestWindow(desktop, settings);
-    form->findChild<QLineEdit*>(QStringLiteral("txtID"))
-        ->setText(QString::fromUtf8("韩都衣舍旗舰店"));
+    const auto form = StartRun(marketplace, desktop);
     auto* button = form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
-    button->click();
     ASSERT_TRUE(test::WaitUntil([button] { return button->isEnabled(); }, 120000));
 
     form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);

@@ -4,12 +4,14 @@
 #include "Main.h"
 #include "MyUtils.h"
 #include "ResultTables.h"
+#include "ThreadUnit.h"
 
 #include <QApplication>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +29,20 @@ inline std::unique_ptr<TMainForm> ShowTestWindow(TDesktopServices& desktop,
     form->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     return form;
+}
+
+// The window's control of that name; a missing one fails the test.
+template <typename T> T* FindControl(const QWidget& window, const char* name) {
+    T* widget = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+// Closes the window; a run still going ends with it, and its threads are gone
+// before the next test.
+inline void CloseTestWindow(std::unique_ptr<TMainForm>& form) {
+    form.reset();
+    EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
 }
 
 // Writes ranking rows as the analysis does: number, then the given cells from
