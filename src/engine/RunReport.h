@@ -78,7 +78,6 @@ struct TRunReport {
     bool Complete() const { return Sales.ReadWhole() && Default.ReadWhole() && !AnalysisFailed; }
     // The comparison covers only part of the default listing.
     bool DefaultPartial() const { return MakesComparison() && !Default.ReadWhole(); }
-    int FailedPages() const { return Sales.FailedPages + Default.FailedPages; }
     // What the analysis may claim of the listings.
     TListingCoverage Coverage() const { return {Default.ReadWhole(), Sales.ReadToPageLimit()}; }
 };

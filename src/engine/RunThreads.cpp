@@ -12,9 +12,6 @@ namespace korvane {
 
 namespace {
 
-// Both waits of the release handshake poll at this pace.
-constexpr std::chrono::milliseconds kRunPollInterval{100};
-
 // Counts the watcher and worker threads alive, so the program can let them
 // end before it exits. Never destroyed: a thread may still be finishing
 // while static objects are torn down.

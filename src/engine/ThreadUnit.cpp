@@ -11,13 +11,6 @@
 
 namespace korvane {
 
-namespace {
-
-// Both waits of the release handshake poll at this pace.
-constexpr std::chrono::milliseconds kRunPollInterval{100};
-
-} // namespace
-
 TRunThread::TRunThread(TRunOperations ops) : Ops(std::move(ops)) {}
 
 void TRunThread::CrawlListings() {

@@ -77,6 +77,9 @@ private:
         bool Dropped = false;
     };
 
+    // Both waits of the release handshake poll at this pace.
+    static constexpr std::chrono::milliseconds kRunPollInterval{100};
+
     static void WatchRun(TRunOperations ops);
     TPassOutcome ReadPass(TPass pass, TPageReader& reader);
     TPassOutcome FetchPass(TPass pass, TPageReader& reader);
