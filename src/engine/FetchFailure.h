@@ -18,6 +18,9 @@ enum class TFetchFailureKind {
     // without the listing's markup (a verification or login page).
     EmptyPage,
     NotAListing,
+    // The listing's frame without a single item, on a page that is not the
+    // listing's end (or not its first): what a throttled server sends.
+    HollowPage,
     // Sent on to an https address, where a plain-http client cannot follow:
     // the marketplace wants a login or an encrypted connection.
     LoginRequired,

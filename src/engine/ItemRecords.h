@@ -18,6 +18,9 @@ struct TItemInfo {
     // Rank - SalesRank where a caller keeps it; the analysis keeps its gaps
     // apart (in 64 bits, so no rank overflows them) and leaves this 0.
     std::int32_t Gap = 0;
+    // Whether Sales was read off the page: a 0 that stands for a figure
+    // absent or unreadable ("2,999") is no figure to judge the item by.
+    bool SalesRead = false;
 
     bool operator==(const TItemInfo&) const = default;
 };

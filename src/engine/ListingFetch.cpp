@@ -5,12 +5,13 @@
 namespace korvane {
 
 void FetchListingPage(const std::string& url, std::string& body) {
-    FetchListingPageWithin(url, body, kListingReadTimeoutMs);
+    FetchPageWithin(url, body, TFetchLimits{});
 }
 
-void FetchListingPageWithin(const std::string& url, std::string& body, int readTimeoutMs) {
+void FetchPageWithin(const std::string& url, std::string& body, TFetchLimits limits) {
     http::TIdHTTP client;
-    client.ReadTimeout = readTimeoutMs;
+    client.ReadTimeout = limits.ReadTimeoutMs;
+    client.AnswerTimeout = limits.AnswerTimeoutMs;
     client.Request().CustomHeaders.Clear();
     client.Request().UserAgent = std::string(kListingUserAgent);
     client.HandleRedirects = true;

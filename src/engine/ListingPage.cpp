@@ -52,15 +52,19 @@ std::string_view CutItemPrice(std::string_view piece) {
     return piece;
 }
 
-std::int32_t CutItemSales(std::string_view piece) {
+std::optional<std::int32_t> ReadItemSales(std::string_view piece) {
     if (!ContainsMarker(piece, markers::kRecentSales))
-        return 0;
+        return std::nullopt;
     CutAfter(piece, markers::kRecentSales);
     CutBefore(piece, markers::kDealsUnit);
     if (piece.empty())
-        return 0;
-    // A whole number, hex forms included; anything else counts as no sales.
-    return http::NumberToInt32(piece).value_or(0);
+        return std::nullopt;
+    // A whole number, hex forms included; anything else is no figure.
+    return http::NumberToInt32(piece);
+}
+
+std::int32_t CutItemSales(std::string_view piece) {
+    return ReadItemSales(piece).value_or(0);
 }
 
 bool IsLastListingPage(std::string_view page) {

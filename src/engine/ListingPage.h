@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -22,7 +23,10 @@ std::string_view CutItemId(std::string_view piece);
 // The text of the piece's first link, up to any inner markup.
 std::string_view CutItemTitle(std::string_view piece);
 std::string_view CutItemPrice(std::string_view piece);
-// The recent sales count; 0 when the piece shows none or it is not a whole number.
+// The recent sales count; none when the piece shows none or it is not a
+// whole number.
+std::optional<std::int32_t> ReadItemSales(std::string_view piece);
+// The same as the tables keep it: 0 for none.
 std::int32_t CutItemSales(std::string_view piece);
 
 // True when the page is the last of its listing.

@@ -5,7 +5,6 @@
 #include "ResultTables.h"
 #include "ResultTexts.h"
 
-#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -65,24 +64,19 @@ TAnalysisSummary AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TString
         isDemoted[p] = sorted[p].ID.empty() || !listedIds.contains(sorted[p].ID) ? 1 : 0;
     summary.Items = static_cast<std::int32_t>(count);
 
-    // A sales listing cut at the page limit ends somewhere among the items
-    // selling least. Left out of it and selling no more than the least of
-    // the items it does list, an item is past the cut, not pushed out. With
-    // no item in both listings there is no cut to judge by; an item without
-    // an id cannot be judged at all and stays demoted.
-    if (coverage.SalesCut) {
-        std::optional<std::int32_t> cutSales;
+    // A sales listing cut at the page limit ends with its last page: an item
+    // it leaves out that sells no more than the least it lists there may lie
+    // past that end rather than be pushed out. Only an item whose own figure
+    // was read can be judged so; one without an id cannot be judged at all.
+    if (coverage.SalesCut && coverage.CutSales) {
+        const std::int32_t cut = *coverage.CutSales;
+        summary.CutSales = cut;
         for (std::size_t p = 0; p < count; ++p)
-            if (isDemoted[p] == 0 && (!cutSales || sorted[p].Sales < *cutSales))
-                cutSales = sorted[p].Sales;
-        if (cutSales) {
-            summary.CutSales = *cutSales;
-            for (std::size_t p = 0; p < count; ++p)
-                if (isDemoted[p] != 0 && !sorted[p].ID.empty() && sorted[p].Sales <= *cutSales) {
-                    isDemoted[p] = 0;
-                    ++summary.PastCut;
-                }
-        }
+            if (isDemoted[p] != 0 && !sorted[p].ID.empty() && sorted[p].SalesRead &&
+                sorted[p].Sales <= cut) {
+                isDemoted[p] = 0;
+                ++summary.PastCut;
+            }
     }
 
     {

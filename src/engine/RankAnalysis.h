@@ -4,6 +4,7 @@
 #include "StringGrid.h"
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace korvane {
@@ -24,10 +25,13 @@ struct TListingCoverage {
     // Only a default listing read whole lets the notice say that nothing of
     // the shop is demoted; otherwise it speaks of the items read.
     bool DefaultWhole = true;
-    // The sales listing ended at the page limit, so an item it leaves out
-    // may merely lie past its cut rather than be pushed out: one that sells
-    // no more than the least-selling item found in both listings.
+    // The sales listing stops at the marketplace's page limit, so an item it
+    // leaves out may merely lie past its end rather than be pushed out: one
+    // whose own figure was read and sells no more than CutSales, the lowest
+    // figure read on the sales listing's last page. Without that figure
+    // nothing can be judged past the cut.
     bool SalesCut = false;
+    std::optional<std::int32_t> CutSales = std::nullopt;
 };
 
 // What the analysis found, for the seller's summary.

@@ -39,9 +39,10 @@ struct TRunOperations {
     // Carried to the owner before each page, after the items of the pages
     // before it; may be empty.
     std::function<void(const TRunProgress& progress)> ReportProgress;
-    // Carried to the owner after a page whose fetch failed, before the items
-    // that fetch left; may be empty.
-    std::function<void(TPass pass, const TFetchFailure& failure)> ReportPageFailed;
+    // Carried to the owner after a page that failed (a failed page's bytes
+    // are not read), with whether its pass goes on to the next page; may be
+    // empty.
+    std::function<void(TPass pass, const TFetchFailure& failure, bool passGoesOn)> ReportPageFailed;
     std::string SearchHost{kMarketplaceSearchHost};
     // The end of a run, each run through Synchronize: the analysis of what
     // was read (left out when the report makes no comparison), then

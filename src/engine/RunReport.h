@@ -4,6 +4,7 @@
 #include "ListingUrls.h"
 #include "RankAnalysis.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,10 @@ struct TPassOutcome {
     std::optional<TFetchFailure> LastFailure = std::nullopt;
     // Pages handed over that did not fail.
     int PagesRead = 0;
+    // Of the last page handed over: its items, and the lowest sales figure
+    // that could be read on it (the sales listing's cut, when it is cut).
+    int LastPageItems = 0;
+    std::optional<std::int32_t> LastPageLowestSales = std::nullopt;
     // The nick the run read, as typed (GBK, not encoded).
     std::string Nick{};
 
@@ -74,12 +79,27 @@ struct TRunReport {
         return Default.ReadWhole() || Default.ItemsFound > 0;
     }
     bool SalesComparable() const { return Sales.ReadWhole() || Sales.ReadToPageLimit(); }
-    // Both listings read to their end markers: the only comparison shown as complete.
-    bool Complete() const { return Sales.ReadWhole() && Default.ReadWhole() && !AnalysisFailed; }
+    // The sales listing stops at the marketplace's page limit: read to it,
+    // or to a full last page there that shows the pager's end, which a shop
+    // of more items than the limit lists cannot be told from.
+    bool SalesCut() const {
+        return Sales.ReadToPageLimit() ||
+               (Sales.ReadWhole() && Sales.LastPage >= kMaxPagesPerPass &&
+                Sales.LastPageItems >= kItemsPerListingPage);
+    }
+    // Both listings read to their ends, and the sales listing not cut: the
+    // only comparison shown as complete.
+    bool Complete() const {
+        return Sales.ReadWhole() && !SalesCut() && Default.ReadWhole() && !AnalysisFailed;
+    }
     // The comparison covers only part of the default listing.
     bool DefaultPartial() const { return MakesComparison() && !Default.ReadWhole(); }
     // What the analysis may claim of the listings.
-    TListingCoverage Coverage() const { return {Default.ReadWhole(), Sales.ReadToPageLimit()}; }
+    TListingCoverage Coverage() const {
+        const bool cut = SalesCut();
+        return {Default.ReadWhole(), cut,
+                cut ? Sales.LastPageLowestSales : std::optional<std::int32_t>{}};
+    }
 };
 
 // Where a run is, told to the window before every page it fetches.

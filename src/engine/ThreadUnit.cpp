@@ -47,10 +47,14 @@ TPassOutcome TRunThread::ReadPass(TPass pass, TPageReader& reader) {
     TPassOutcome outcome;
     try {
         outcome = FetchPass(pass, reader);
-        if (outcome.End == TPassEnd::Stopped)
+        if (outcome.End == TPassEnd::Stopped) {
             reader.Abandon();
-        else
+            // A page the window could not take before the stop still left
+            // its list short: that, not the stop, is how the pass ended.
+            reader.ThrowIfFailed();
+        } else {
             reader.Drain();
+        }
         ThrowIfHandOverFailed();
     } catch (...) {
         // A page could not be handed over: what reached the window is short.
@@ -69,6 +73,8 @@ TPassOutcome TRunThread::ReadPass(TPass pass, TPageReader& reader) {
     outcome.FailedPages = Tally.FailedPages;
     outcome.LastFailure = Tally.LastFailure;
     outcome.PagesRead = Tally.PagesRead;
+    outcome.LastPageItems = Tally.LastPageYield.Items;
+    outcome.LastPageLowestSales = Tally.LastPageYield.LowestSales;
     return outcome;
 }
 
@@ -124,23 +130,19 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
             hasItems = HasListingItems(pageText);
         }
         // A fetch that went well but brought no listing lost the page as
-        // surely as one that failed.
+        // surely as one that failed; so did a listing page without a single
+        // item, unless it is a shop's only page and the shop lists nothing.
         if (!failure && pageText.empty())
             failure = TFetchFailure::OfPage(TFetchFailureKind::EmptyPage, page);
         else if (!failure && !hasItems && !isLast && !IsListingPage(pageText))
             failure = TFetchFailure::OfPage(TFetchFailureKind::NotAListing, page);
-        if (failure)
-            QueueOnReader(reader, [this, pass, failure = *failure] {
-                ++Tally.FailedPages;
-                Tally.LastFailure = failure;
-                if (Ops.ReportPageFailed)
-                    PostToOwner(
-                        [report = Ops.ReportPageFailed, pass, failure] { report(pass, failure); });
-            });
-        if (!pageText.empty() && !(failure && failure->TurnsAway())) {
-            anythingArrived = true;
+        else if (!failure && !hasItems && (!isLast || page > 1))
+            failure = TFetchFailure::OfPage(TFetchFailureKind::HollowPage, page);
+        if (!pageText.empty() && !(failure && failure->TurnsAway()))
             LastPageIsLast = isLast;
-        }
+        // Only a page read says the marketplace answers: bytes that trickle
+        // in until the page's time runs out are no answer.
+        anythingArrived = anythingArrived || !failure;
 
         // The end test reads the most recent non-empty body, so a failed
         // fetch right after the sales pass's last page ends the default pass.
@@ -158,13 +160,25 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
         else if (page >= kMaxPagesPerPass)
             passEnd = TPassEnd::PageLimit;
 
+        if (failure)
+            QueueOnReader(reader, [this, pass, failure = *failure, goesOn = !passEnd] {
+                ++Tally.FailedPages;
+                Tally.LastFailure = failure;
+                if (Ops.ReportPageFailed)
+                    PostToOwner([report = Ops.ReportPageFailed, pass, failure, goesOn] {
+                        report(pass, failure, goesOn);
+                    });
+            });
         std::optional<TRunProgress> next;
         if (!passEnd && Ops.ReportProgress)
             next = TRunProgress{pass, page + 1, 0, salesPages};
-        QueueOnReader(reader, [this, pass, page, next, hasItems, failed = failure.has_value(),
-                               text = std::move(pageText)] {
-            if (hasItems)
-                Tally.ItemsFound += ReadPage(pass, text);
+        // A page that failed is not read: what a body cut short or a hollow
+        // page holds is not handed over, so the items shown and the pages
+        // counted as read always agree.
+        QueueOnReader(reader, [this, pass, page, next, failed = failure.has_value(),
+                               text = failure ? std::string() : std::move(pageText)] {
+            Tally.LastPageYield = failed ? TPageYield{} : ReadPage(pass, text);
+            Tally.ItemsFound += Tally.LastPageYield.Items;
             Tally.LastPage = page;
             if (!failed)
                 ++Tally.PagesRead;
@@ -177,13 +191,15 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
     }
 }
 
-int TRunThread::ReadPage(TPass pass, std::string_view page) {
+TRunThread::TPageYield TRunThread::ReadPage(TPass pass, std::string_view page) {
     // The page's items go to the owner thread in one hand-over, in listing
     // order, and are added there one at a time: a wait for the owner thread
     // per item cost more than fetching the page. The hand-over owns them.
     const std::vector<std::string_view> pieces = ListingItemPieces(page);
+    TPageYield yield;
+    yield.Items = static_cast<int>(pieces.size());
     if (pieces.empty())
-        return 0;
+        return yield;
     if (pass == TPass::Sales) {
         std::vector<TItemRecordInfo> records;
         records.reserve(pieces.size());
@@ -192,6 +208,10 @@ int TRunThread::ReadPage(TPass pass, std::string_view page) {
             CurrentRecord.ID.assign(CutItemId(piece));
             CurrentRecord.Title.assign(CutItemTitle(piece));
             records.push_back(std::move(CurrentRecord));
+            // Where a listing cut at the page limit ends.
+            if (const auto sales = ReadItemSales(piece);
+                sales && (!yield.LowestSales || *sales < *yield.LowestSales))
+                yield.LowestSales = sales;
         }
         PostToOwner([lists = Ops.Lists, records = std::move(records)]() mutable {
             for (TItemRecordInfo& record : records)
@@ -205,7 +225,9 @@ int TRunThread::ReadPage(TPass pass, std::string_view page) {
             CurrentItem.ID.assign(CutItemId(piece));
             CurrentItem.Title.assign(CutItemTitle(piece));
             CurrentItem.Price.assign(CutItemPrice(piece));
-            CurrentItem.Sales = CutItemSales(piece);
+            const std::optional<std::int32_t> sales = ReadItemSales(piece);
+            CurrentItem.Sales = sales.value_or(0);
+            CurrentItem.SalesRead = sales.has_value();
             CurrentItem.Rank = RunningRank++;
             items.push_back(std::move(CurrentItem));
         }
@@ -215,7 +237,7 @@ int TRunThread::ReadPage(TPass pass, std::string_view page) {
                     AddItem(*lists, addRow, std::move(item));
             });
     }
-    return static_cast<int>(pieces.size());
+    return yield;
 }
 
 void TRunThread::ReportProgress(TRunProgress progress) {
@@ -296,8 +318,9 @@ void TRunThread::RunSearch() {
             if (HandOverFailed->load()) {
                 TPassOutcome& last =
                     report.Default.End != TPassEnd::NotRun ? report.Default : report.Sales;
-                if (last.End != TPassEnd::HandOverFailed && last.End != TPassEnd::Stopped)
-                    last.End = TPassEnd::HandOverFailed;
+                // Whatever else ended the pass, its list is short: a stop
+                // would let the pages before it be compared.
+                last.End = TPassEnd::HandOverFailed;
             }
             if (Ops.AnalyseRanks && report.MakesComparison())
                 Ops.AnalyseRanks(report);

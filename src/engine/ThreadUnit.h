@@ -54,9 +54,15 @@ public:
     // How the passes of the crawl ended, once it is over.
     TRunReport Report() const { return {SalesOutcome, DefaultOutcome}; }
 
+    // What one page gave: its items, and the lowest sales figure read among
+    // them (sales pass only; none when no figure could be read).
+    struct TPageYield {
+        int Items = 0;
+        std::optional<std::int32_t> LowestSales = std::nullopt;
+    };
     // The reader's page step: cuts the items of one page text and hands them
-    // over together, in order, as a call that owns them; returns how many.
-    int ReadPage(TPass pass, std::string_view page);
+    // over together, in order, as a call that owns them.
+    TPageYield ReadPage(TPass pass, std::string_view page);
 
 private:
     // Hand-overs, run on the owner thread: each appends a record of its pass
@@ -73,6 +79,7 @@ private:
         int ItemsFound = 0;
         int FailedPages = 0;
         std::optional<TFetchFailure> LastFailure = std::nullopt;
+        TPageYield LastPageYield{}; // of the last page handed over
         // A stop dropped something queued: the pass did not reach the window whole.
         bool Dropped = false;
     };

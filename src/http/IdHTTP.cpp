@@ -4,6 +4,8 @@
 #include "IdGlobal.h"
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 
 namespace korvane::http {
 
@@ -72,6 +74,11 @@ bool TIdCustomHTTP::ApproveRedirect(std::string& target, TIdHTTPMethod& method,
 void TIdCustomHTTP::RunRequest(TIdHTTPMethod method, const std::string& url,
                                TIdSimpleBuffer& sink) {
     const std::size_t start = sink.Position();
+    std::optional<std::chrono::steady_clock::time_point> deadline;
+    if (AnswerTimeout > 0)
+        deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(AnswerTimeout);
+    const TRestore<std::optional<std::chrono::steady_clock::time_point>> answerBy(AnswerDeadline,
+                                                                                  deadline);
     Request().RequestTarget = url;
     Request().HttpMethod = method;
     Response().BodySink = &sink;
@@ -130,7 +137,7 @@ void TIdCustomHTTP::EnsureConnected() {
         CloseConnection();
     ProbeForClose(false);
     if (!IsConnected())
-        OpenConnection(ReadTimeout);
+        OpenConnection(ConnectLimit());
 }
 
 void TIdCustomHTTP::SendRequest() {

@@ -39,6 +39,10 @@ public:
     ~TIdCustomHTTP() override;
 
     bool HandleRedirects = false;
+    // The most a whole fetch may take, in ms, redirects included; 0: no
+    // limit. ReadTimeout bounds each wait, this the sum of them: past it the
+    // fetch ends with EIdReadTimeout (EIdConnectTimeout while connecting).
+    std::int32_t AnswerTimeout = 0;
     std::int32_t RedirectMaximum = 15;
     bool AllowCookies = true;
     TIdHTTPProtocolVersion ProtocolVersion = TIdHTTPProtocolVersion::pv1_1;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -58,11 +60,35 @@ bool TIdTCPConnection::CheckPeerClosed(bool raiseIfClosed, bool ignoreQueued) {
     return closed;
 }
 
+namespace {
+
+// Milliseconds left before deadline, rounded up, never below 0.
+int MillisecondsLeft(std::chrono::steady_clock::time_point deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, INT32_MAX));
+}
+
+} // namespace
+
+int TIdTCPConnection::ConnectLimit() const {
+    if (!AnswerDeadline)
+        return ReadTimeout;
+    const int left = MillisecondsLeft(*AnswerDeadline);
+    if (left == 0)
+        throw EIdConnectTimeout();
+    return ReadTimeout <= 0 ? left : std::min(ReadTimeout, left);
+}
+
 int TIdTCPConnection::ReceiveMore(bool raiseIfClosed, int limit, bool raiseOnTimeout) {
     if (limit == -1)
         limit = ReadTimeout;
     if (limit == 0)
         limit = kIdTimeoutInfinite;
+    if (AnswerDeadline) {
+        const int left = MillisecondsLeft(*AnswerDeadline);
+        limit = limit == kIdTimeoutInfinite ? left : std::min(limit, left);
+    }
     CheckPeerClosed(raiseIfClosed, false);
     if (!IsConnected()) {
         if (raiseIfClosed)

@@ -5,9 +5,11 @@
 #include "IdSimpleBuffer.h"
 #include "IdStack.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +36,10 @@ public:
     TIdTCPConnection& operator=(const TIdTCPConnection&) = delete;
 
     std::int32_t ReadTimeout = 0; // ms for one wait; 0 waits without limit
+    // When set, every wait for data and every connect with a limit ends by
+    // then, however short each wait: a peer that trickles a byte now and
+    // then keeps every single wait short and would hold the reader forever.
+    std::optional<std::chrono::steady_clock::time_point> AnswerDeadline;
     std::int32_t RecvBufferSize = kDefaultBufferSize;
     std::int32_t SendBufferSize = kDefaultBufferSize;
     std::int32_t MaxLineLength = kDefaultMaxLineLength; // 0: no limit
@@ -54,6 +60,9 @@ public:
     // Waits (limit ms, -1 = ReadTimeout) and receives once; the count added,
     // 0 when the peer closed, -1 for a time-out not raised.
     int ReceiveMore(bool raiseIfClosed, int limit = -1, bool raiseOnTimeout = true);
+    // A connect's limit in ms: ReadTimeout, shortened to what is left before
+    // AnswerDeadline (0 or -1: none). Raises EIdConnectTimeout when nothing is left.
+    int ConnectLimit() const;
     // Pulls in what is already waiting and learns whether the peer closed.
     void ProbeForClose(bool raiseIfClosed);
 

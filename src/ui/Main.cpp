@@ -266,7 +266,7 @@ void TMainForm::FormResize() {
 void TMainForm::CheckForNewVersion() {
     std::string document;
     try {
-        Settings.FetchPage(Settings.VersionUrl, document);
+        Settings.FetchVersion(Settings.VersionUrl, document);
     } catch (...) {
         // An unreachable site is no reason to hold up the program; a document
         // cut short is still tested.
@@ -326,8 +326,8 @@ void TMainForm::btnSearchClick() {
     ops.Lists = &ItemLists;
     ops.StopRequested = Stopper->Flag();
     ops.ReportProgress = [this](const TRunProgress& progress) { Progress->PageStarted(progress); };
-    ops.ReportPageFailed = [this](TPass pass, const TFetchFailure& failure) {
-        Progress->PageFailed(pass, failure);
+    ops.ReportPageFailed = [this](TPass pass, const TFetchFailure& failure, bool passGoesOn) {
+        Progress->PageFailed(pass, failure, passGoesOn);
     };
     ops.SearchHost = Settings.SearchHost;
     ops.AnalyseRanks = [this](const TRunReport& report) { AnalyseRanks(report.Coverage()); };
@@ -345,8 +345,18 @@ void TMainForm::FinishRun(const TRunReport& report) {
     TSortGrid::SortColumn(Data3, kEndOfRunSort.DataColumn, kEndOfRunSort.Mode);
     SortDisplay->Sorted(kEndOfRunSort);
     Progress->RunEnded(report, LastAnalysis);
-    // From the result tables as the run leaves them.
-    chtRanking->Draw(FromGbk(RunNick));
+    if (!report.MakesComparison()) {
+        // Nothing was compared: an empty chart would read as an all-clear.
+        if (!chtRanking->isHidden())
+            btnChartClick();
+        return;
+    }
+    // From the result tables as the run leaves them, drawn when first shown;
+    // a partial comparison says so as the status bar does.
+    chtRanking->Draw(FromGbk(RunNick),
+                     report.Complete() ? QString()
+                                       : TRunProgressPresenter::LeadOf(
+                                             TRunProgressPresenter::EndText(report, LastAnalysis)));
     btnChart->setEnabled(true);
 }
 

@@ -11,6 +11,11 @@
 
 namespace korvane {
 
+// A version document is a few bytes: one that has not arrived whole within a
+// few seconds is given up, and the window opens as when the publisher's site
+// cannot be reached. The check runs before the window is shown.
+inline constexpr TFetchLimits kVersionCheckLimits{kListingReadTimeoutMs, 5000};
+
 // Everything the window talks to, with the built-in defaults of the shipped
 // program; tests point these at loopback servers and recorders.
 struct TMainFormSettings {
@@ -22,8 +27,13 @@ struct TMainFormSettings {
     std::string DemotionNoteUrl{publisher::kDemotionNoteUrl};
     std::string SoftwareListUrl{publisher::kSoftwareListUrl};
     // One GET with the program's client settings: the crawl's page fetch on a
-    // worker thread, and the version check's on the window's.
+    // worker thread, and the version check's on the window's, which must
+    // never keep the window from opening for long.
     std::function<void(const std::string& url, std::string& body)> FetchPage = FetchListingPage;
+    std::function<void(const std::string& url, std::string& body)> FetchVersion =
+        [](const std::string& url, std::string& body) {
+            FetchPageWithin(url, body, kVersionCheckLimits);
+        };
     // Null: the real desktop.
     TDesktopServices* Desktop = nullptr;
     // Who shows the message boxes of the web panes' pages; null: the engine.

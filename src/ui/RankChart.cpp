@@ -171,9 +171,10 @@ std::pair<qreal, qreal> WithRoom(qreal from, qreal to, qreal pixels) {
 
 } // namespace
 
-void TRankChart::Draw(const QString& nick) {
+void TRankChart::Draw(const QString& nick, const QString& scope) {
     Clear();
     PendingNick = nick;
+    PendingScope = scope;
     DrawPending = true;
     if (isVisible())
         DrawNow();
@@ -206,7 +207,10 @@ void TRankChart::DrawNow() {
         demoted += !Demoted.Cell(demoted::kNumber, r).empty();
 
     const QString counts = Text("参与排名宝贝%1个，降权宝贝%2个").arg(ranked).arg(demoted);
-    chart()->setTitle(nick.isEmpty() ? counts : nick + Text("：") + counts);
+    QString title = nick.isEmpty() ? counts : nick + Text("：") + counts;
+    if (!PendingScope.isEmpty())
+        title += Text("（") + PendingScope + Text("）");
+    chart()->setTitle(title);
     if (ranked == 0) {
         NothingRanked->show();
         return;

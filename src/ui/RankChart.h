@@ -49,10 +49,11 @@ public:
     TRankChart(const TStringGrid& ranking, const TStringGrid& demoted, QWidget* parent);
 
     // After a run: the ranked rows of the ranking table, the demoted rows of
-    // the other, and the nick the run read. Drawn when next on screen: the
-    // points of a large shop take a long while, which a run should not wait
-    // for while the chart is hidden.
-    void Draw(const QString& nick);
+    // the other, the nick the run read, and what limits the comparison when
+    // the listings were not both read whole (empty when they were). Drawn
+    // when next on screen: the points of a large shop take a long while,
+    // which a run should not wait for while the chart is hidden.
+    void Draw(const QString& nick, const QString& scope = {});
     // While a run refills the tables: nothing at all.
     void Clear();
     // What a double click on a point does with the item's id.
@@ -107,6 +108,7 @@ private:
     // What Draw was given while the chart was not on screen.
     bool DrawPending = false;
     QString PendingNick;
+    QString PendingScope;
 };
 
 } // namespace korvane

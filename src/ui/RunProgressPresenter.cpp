@@ -21,40 +21,51 @@ QString PassName(TPass pass) {
     return pass == TPass::Sales ? Text("销量排序") : Text("默认排序");
 }
 
-// Nothing of a page the stop abandoned was kept, and a page that failed was
-// not read: a stop names only the pages read.
+// Every ending leads with what it means for the comparison, in one
+// sentence that fits the status bar at the window's usual size; the detail
+// follows, and the whole text is on hover.
+
+// A stop names the pages read: nothing of a page the stop abandoned was
+// kept, and a page that failed was not read.
 QString StopText(TPass pass, const TPassOutcome& outcome, bool compared) {
     if (outcome.PagesRead == 0)
         return Text("已停止：%1未读到任何一页，未做比较。").arg(PassName(pass));
+    if (outcome.FailedPages > 0)
+        return Text("已停止：%1读了%2页，另有%3页读取失败，%4")
+            .arg(PassName(pass))
+            .arg(outcome.PagesRead)
+            .arg(outcome.FailedPages)
+            .arg(compared ? Text("结果不完整。") : Text("未做比较。"));
     if (!compared)
-        return Text("已停止：%1只读到第%2页，未做比较。").arg(PassName(pass)).arg(outcome.LastPage);
+        return Text("已停止：%1只读到第%2页，未做比较。")
+            .arg(PassName(pass))
+            .arg(outcome.PagesRead);
     return Text("已停止：%1只读到第%2页，结果只含前%2页的宝贝。")
         .arg(PassName(pass))
-        .arg(outcome.LastPage);
+        .arg(outcome.PagesRead);
 }
 
 // A pass that ran into a bound without any page failing.
-QString BoundText(TPass pass, const TPassOutcome& outcome, const QString& consequence) {
+QString BoundText(TPass pass, const TPassOutcome& outcome, const QString& meaning) {
     if (outcome.End == TPassEnd::PageLimit)
-        return Text("%1读到第%2页仍未到最后一页，已停止读取，%3")
-            .arg(PassName(pass))
+        return Text("淘宝最多列出%1页，%2%3前%1页的宝贝。")
             .arg(outcome.LastPage)
-            .arg(consequence);
-    return Text("%1读到第%2页时已连续%3页没有读到宝贝，已停止读取，%4")
-        .arg(PassName(pass))
+            .arg(meaning, PassName(pass));
+    return Text("%1：%2读到第%3页时已连续%4页没有读到宝贝。")
+        .arg(meaning, PassName(pass))
         .arg(outcome.LastPage)
-        .arg(kMaxEmptyPagesInRow)
-        .arg(consequence);
+        .arg(kMaxEmptyPagesInRow);
 }
 
-// The page where the marketplace answered with something other than the listing.
-QString TurnedAwayText(TPass pass, const TPassOutcome& outcome, const QString& consequence) {
+// The marketplace answered with something other than the listing: what it
+// means, and what the seller can do about it.
+QString TurnedAwayText(TPass pass, const TPassOutcome& outcome, const QString& meaning) {
     const TFetchFailure& last = *outcome.LastFailure;
-    return Text("%1第%2页：%3，%4")
-        .arg(PassName(pass))
-        .arg(last.Page)
-        .arg(TRunProgressPresenter::ReasonText(last))
-        .arg(consequence);
+    const QString where = Text("（%1第%2页）").arg(PassName(pass)).arg(last.Page);
+    if (last.Kind == TFetchFailureKind::NotAListing)
+        return Text("%1：%2。请在浏览器中打开淘宝，通过验证后重试%3。")
+            .arg(meaning, TRunProgressPresenter::ReasonText(last), where);
+    return Text("%1：%2%3。").arg(meaning, TRunProgressPresenter::ReasonText(last), where);
 }
 
 // One pass's failed pages: the page and reason of the last one.
@@ -82,7 +93,7 @@ QString UnreadText(const QString& what, const TFetchFailure& failure) {
 // failed, the default one was still read and is shown on the first tab.
 QString NotComparedText(TPass pass, const TRunReport& report) {
     const TPassOutcome& outcome = pass == TPass::Sales ? report.Sales : report.Default;
-    const QString notCompared = Text("未做比较。");
+    const QString notCompared = Text("未做比较");
     switch (outcome.End) {
     case TPassEnd::Stopped:
         return StopText(pass, outcome, false);
@@ -98,7 +109,7 @@ QString NotComparedText(TPass pass, const TRunReport& report) {
         return BoundText(pass, outcome, notCompared);
     // Every item a missing sales page lists would look demoted.
     if (pass == TPass::Sales && outcome.ItemsFound > 0)
-        return FailureClause(pass, outcome) + Text("，未做比较，请重试。");
+        return Text("未做比较：") + FailureClause(pass, outcome) + Text("，请重试。");
     if (pass == TPass::Sales && report.Default.ItemsFound > 0)
         return UnreadText(Text("销量排序的宝贝列表"), *outcome.LastFailure);
     const TPassOutcome& latest = report.Default.LastFailure ? report.Default : report.Sales;
@@ -112,25 +123,26 @@ QString DefaultPartialText(const TPassOutcome& defaults) {
         return StopText(TPass::Default, defaults, true);
     case TPassEnd::TurnedAway:
         return TurnedAwayText(TPass::Default, defaults,
-                              Text("结果只含前%1页的宝贝。").arg(defaults.LastFailure->Page - 1));
+                              Text("结果只含默认排序前%1页的宝贝").arg(defaults.PagesRead));
     default:
         break;
     }
     if (defaults.FailedPages > 0)
-        return FailureClause(TPass::Default, defaults) + Text("，结果不完整。");
+        return Text("结果不完整：") + FailureClause(TPass::Default, defaults) + Text("。");
     if (defaults.End == TPassEnd::PageLimit)
-        return BoundText(TPass::Default, defaults,
-                         Text("结果只含前%1页的宝贝。").arg(defaults.LastPage));
-    return BoundText(TPass::Default, defaults, Text("结果可能不完整。"));
+        return BoundText(TPass::Default, defaults, Text("结果只含"));
+    return BoundText(TPass::Default, defaults, Text("结果可能不完整"));
 }
 
-// The marketplace lists no more than the page limit: items past it are not
-// counted as demoted.
+// The marketplace lists no more than the page limit: items past the sales
+// listing's end are not counted as demoted.
 QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary) {
-    const QString cut = Text("销量排序只列到第%1页（淘宝最多列出%1页）").arg(sales.LastPage);
+    const QString cut = Text("淘宝最多列出%1页，销量排序未列全").arg(kMaxPagesPerPass);
+    if (!sales.LastPageLowestSales)
+        return cut + Text("：其第%1页没有可读的销量，未列出的宝贝都计为降权。").arg(sales.LastPage);
     if (summary.PastCut == 0)
-        return cut + Text("。");
-    return cut + Text("，%1件销量不高于%2笔的宝贝可能排在其后，未计为降权。")
+        return cut + Text("，只列到销量%1笔为止。").arg(summary.CutSales);
+    return cut + Text("：%1件销量不高于%2笔的宝贝可能排在其后，未计为降权。")
                      .arg(summary.PastCut)
                      .arg(summary.CutSales);
 }
@@ -150,6 +162,13 @@ QString SummaryText(const TRunReport& report, const TAnalysisSummary& summary) {
              CountText(summary.TopDemoted));
 }
 
+// What a comparison of listings not both read whole found, after what
+// limits it.
+QString PartialCountsText(const TAnalysisSummary& summary) {
+    return Text("已比较的%1件宝贝中，降权宝贝%2件，重要宝贝被隐性降权%3件。")
+        .arg(CountText(summary.Items), CountText(summary.Demoted), CountText(summary.TopDemoted));
+}
+
 } // namespace
 
 TRunProgressPresenter::TRunProgressPresenter(QLabel* panel)
@@ -159,6 +178,8 @@ TRunProgressPresenter::TRunProgressPresenter(QLabel* panel)
     Bar->hide();
     PlaceBar();
     Panel->installEventFilter(this);
+    // An ending's text can be selected and copied, to look up or to pass on.
+    Panel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ShowTimer.setSingleShot(true);
     connect(&ShowTimer, &QTimer::timeout, this, &TRunProgressPresenter::ShowLatest);
 }
@@ -167,6 +188,7 @@ void TRunProgressPresenter::RunStarted() {
     ShowTimer.stop();
     SinceShown.invalidate();
     Panel->clear();
+    Panel->setToolTip(QString());
     FailedPages = 0;
     Bar->setRange(0, 0); // busy: the sales pass does not know its length
     Bar->show();
@@ -211,7 +233,7 @@ void TRunProgressPresenter::ShowLatest() {
     }
 }
 
-void TRunProgressPresenter::PageFailed(TPass pass, const TFetchFailure& failure) {
+void TRunProgressPresenter::PageFailed(TPass pass, const TFetchFailure& failure, bool passGoesOn) {
     if (pass != FailurePass)
         FailedPages = 0;
     FailurePass = pass;
@@ -220,13 +242,21 @@ void TRunProgressPresenter::PageFailed(TPass pass, const TFetchFailure& failure)
     // Shown at once, and left in view for an interval before the next page.
     ShowTimer.stop();
     SinceShown.start();
-    Panel->setText(FailedPageText(pass, failure));
+    Panel->setText(FailedPageText(pass, failure, passGoesOn));
 }
 
 void TRunProgressPresenter::RunEnded(const TRunReport& report, const TAnalysisSummary& summary) {
     ShowTimer.stop(); // a page not shown yet is no news any more
     Bar->hide();
-    Panel->setText(EndText(report, summary));
+    const QString text = EndText(report, summary);
+    Panel->setText(text);
+    // The detail after the first sentence may run past the panel's end.
+    Panel->setToolTip(text);
+}
+
+QString TRunProgressPresenter::LeadOf(const QString& text) {
+    const qsizetype stop = text.indexOf(QChar(0x3002)); // 。
+    return stop < 0 ? text : text.left(stop);
 }
 
 QString TRunProgressPresenter::ProgressText(const TRunProgress& progress) {
@@ -236,11 +266,12 @@ QString TRunProgressPresenter::ProgressText(const TRunProgress& progress) {
         .arg(progress.ItemsFound);
 }
 
-QString TRunProgressPresenter::FailedPageText(TPass pass, const TFetchFailure& failure) {
-    return Text("%1第%2页读取失败（%3），继续…")
+QString TRunProgressPresenter::FailedPageText(TPass pass, const TFetchFailure& failure,
+                                              bool passGoesOn) {
+    return Text("%1第%2页读取失败（%3）%4")
         .arg(PassName(pass))
         .arg(failure.Page)
-        .arg(ReasonText(failure));
+        .arg(ReasonText(failure), passGoesOn ? Text("，继续…") : QString());
 }
 
 QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysisSummary& summary) {
@@ -253,10 +284,12 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     QStringList clauses;
     if (report.DefaultPartial())
         clauses << DefaultPartialText(report.Default);
-    if (report.Sales.ReadToPageLimit())
+    if (report.SalesCut())
         clauses << SalesCutText(report.Sales, summary);
     if (report.AnalysisFailed)
         clauses << Text("分析结果时出错（可能内存不足），结果可能不完整。");
+    else
+        clauses << PartialCountsText(summary);
     return clauses.join(QString());
 }
 
@@ -280,6 +313,8 @@ QString TRunProgressPresenter::ReasonText(const TFetchFailure& failure) {
         return Text("淘宝返回了空白页");
     case TFetchFailureKind::NotAListing:
         return Text("淘宝返回的不是宝贝列表，可能需要验证或登录");
+    case TFetchFailureKind::HollowPage:
+        return Text("淘宝返回的页面中没有宝贝");
     case TFetchFailureKind::LoginRequired:
         return Text("淘宝要求登录或加密连接（https），本程序无法读取");
     case TFetchFailureKind::Other:

@@ -20,6 +20,10 @@ namespace korvane {
 // that turned the reader away, a pass cut short at a bound, a nick with no
 // items).
 //
+// Every ending leads with what it means in one sentence that fits the panel
+// at the window's usual size; the whole text is the panel's tooltip, and it
+// can be selected for copying.
+//
 // The page line and the bar change at most once per kShowInterval, showing
 // the latest page: a repaint of the status bar per page cost more than
 // fetching the page over a fast network.
@@ -36,14 +40,17 @@ public:
 
     void RunStarted();
     void PageStarted(const TRunProgress& progress);
-    void PageFailed(TPass pass, const TFetchFailure& failure);
+    void PageFailed(TPass pass, const TFetchFailure& failure, bool passGoesOn);
     void RunEnded(const TRunReport& report, const TAnalysisSummary& summary = {});
 
     // The panel's line while a page is read, and after a run: every ending
     // says how it ended, and only both listings read whole give the verdict.
     static QString ProgressText(const TRunProgress& progress);
-    static QString FailedPageText(TPass pass, const TFetchFailure& failure);
+    static QString FailedPageText(TPass pass, const TFetchFailure& failure, bool passGoesOn);
     static QString EndText(const TRunReport& report, const TAnalysisSummary& summary = {});
+    // An ending's first sentence, without its full stop: what the run's
+    // result means, which the chart's title repeats.
+    static QString LeadOf(const QString& text);
     // Why a fetch failed, in the seller's words.
     static QString ReasonText(const TFetchFailure& failure);
 

@@ -159,8 +159,8 @@ TEST_F(CrawlTest, OnePageListingCostsOneFetchPerPass) {
     ASSERT_EQ(Lists.SalesOrderList.size(), 2u);
     EXPECT_EQ(Lists.SalesOrderList[0], (TItemRecordInfo{"1", "t1"}));
     ASSERT_EQ(Lists.DefaultList.size(), 2u);
-    EXPECT_EQ(Lists.DefaultList[0], (TItemInfo{"2", "t2", "2.00", 1, 2, 0, 0}));
-    EXPECT_EQ(Lists.DefaultList[1], (TItemInfo{"1", "t1", "1.00", 2, 1, 0, 0}));
+    EXPECT_EQ(Lists.DefaultList[0], (TItemInfo{"2", "t2", "2.00", 1, 2, 0, 0, true}));
+    EXPECT_EQ(Lists.DefaultList[1], (TItemInfo{"1", "t1", "1.00", 2, 1, 0, 0, true}));
     EXPECT_EQ(Rows, Lists.DefaultList);
     EXPECT_EQ(SyncCalls, 2); // one hand-over per page
     EXPECT_EQ(worker->Report().Sales.End, TPassEnd::EndMarker);
@@ -219,64 +219,82 @@ TEST_F(CrawlTest, FailedPageIsSkippedAndTheNextRequested) {
 TEST_F(CrawlTest, FailedFetchesAreCountedPerPassAndTheLastIsKept) {
     Shop.Sales[1] = {Page({"a"}, false)};
     // sales page 2 unscripted: refused
-    Shop.Sales[3] = {Page({"b"}, false), true}; // cut short: its bytes are read, the failure kept
+    Shop.Sales[3] = {Page({"b"}, false), true}; // cut short: a failed page, its items not read
     Shop.Sales[4] = {Page({"c"}, true)};
     Shop.Default[1] = {Page({"a"}, false)};
     // default page 2 refused; page 3 an empty body, which lost the page as well
     Shop.Default[3] = {"", false};
-    Shop.Default[4] = {Page({"b"}, true)};
-    std::vector<std::pair<TPass, TFetchFailure>> reported;
+    // cut short after the pager's end: the pass ends there, the page failed
+    Shop.Default[4] = {Page({"b"}, true), true};
+    struct Reported {
+        TPass pass;
+        int page;
+        bool goesOn;
+    };
+    std::vector<Reported> reported;
     TRunOperations ops = Operations();
-    ops.ReportPageFailed = [&reported](TPass pass, const TFetchFailure& failure) {
-        reported.emplace_back(pass, failure);
+    ops.ReportPageFailed = [&reported](TPass pass, const TFetchFailure& failure, bool goesOn) {
+        reported.push_back({pass, failure.Page, goesOn});
     };
     TRunThread worker(std::move(ops));
     worker.CrawlListings();
 
-    EXPECT_EQ(Lists.SalesOrderList.size(), 3u);
-    EXPECT_EQ(worker.Report().Sales.ItemsFound, 3);
+    EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("a"));
+    ASSERT_EQ(Lists.SalesOrderList.size(), 2u);
+    EXPECT_EQ(Lists.SalesOrderList[1].ID, "c");
+    EXPECT_EQ(worker.Report().Sales.ItemsFound, 2);
     EXPECT_EQ(worker.Report().Sales.FailedPages, 2);
     ASSERT_TRUE(worker.Report().Sales.LastFailure);
     EXPECT_EQ(worker.Report().Sales.LastFailure->Page, 3);
     EXPECT_EQ(worker.Report().Sales.LastFailure->Message, "Read timed out.");
     EXPECT_EQ(worker.Report().Sales.LastFailure->ClassName, "runtime_error");
-    EXPECT_EQ(worker.Report().Default.ItemsFound, 2);
-    EXPECT_EQ(worker.Report().Default.FailedPages, 2);
-    EXPECT_EQ(worker.Report().Default.LastFailure->Page, 3);
-    EXPECT_EQ(worker.Report().Default.LastFailure->Kind, TFetchFailureKind::EmptyPage);
+    EXPECT_EQ(worker.Report().Default.ItemsFound, 1);
+    EXPECT_EQ(worker.Report().Default.FailedPages, 3);
+    EXPECT_EQ(worker.Report().Default.LastFailure->Page, 4);
     EXPECT_EQ(worker.Report().Default.Nick, "shop");
     // Both reached their end markers, but neither whole.
     EXPECT_EQ(worker.Report().Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker.Report().Default.End, TPassEnd::EndMarker);
     EXPECT_FALSE(worker.Report().Sales.ReadWhole());
     EXPECT_FALSE(worker.Report().Default.ReadWhole());
+    // Items and pages agree: a failed page is neither.
     EXPECT_EQ(worker.Report().Sales.PagesRead, 2);
-    // Each failure reached the owner as it happened, through a hand-over.
-    ASSERT_EQ(reported.size(), 4u);
-    const std::pair<TPass, int> order[] = {
-        {TPass::Sales, 2}, {TPass::Sales, 3}, {TPass::Default, 2}, {TPass::Default, 3}};
+    EXPECT_EQ(worker.Report().Default.PagesRead, 1);
+    // Each failure reached the owner as it happened, through a hand-over,
+    // saying whether its pass went on.
+    ASSERT_EQ(reported.size(), 5u);
+    const Reported order[] = {{TPass::Sales, 2, true},
+                              {TPass::Sales, 3, true},
+                              {TPass::Default, 2, true},
+                              {TPass::Default, 3, true},
+                              {TPass::Default, 4, false}};
     for (std::size_t i = 0; i < reported.size(); ++i) {
-        EXPECT_EQ(reported[i].first, order[i].first);
-        EXPECT_EQ(reported[i].second.Page, order[i].second);
+        EXPECT_EQ(reported[i].pass, order[i].pass) << i;
+        EXPECT_EQ(reported[i].page, order[i].page) << i;
+        EXPECT_EQ(reported[i].goesOn, order[i].goesOn) << i;
     }
-    EXPECT_EQ(SyncCalls, 5 + 4);
+    EXPECT_EQ(SyncCalls, 3 + 5);
 }
 
-TEST_F(CrawlTest, BodyCutShortIsReadLikeAnyPage) {
+TEST_F(CrawlTest, BodyCutShortIsAFailedPageWhoseEndMarkerStillEndsThePass) {
     const std::string whole = Page({"a", "b"}, true);
     const std::string pastSideBar = whole.substr(0, whole.find("</div></body>"));
     const std::string beforeSideBar = whole.substr(0, whole.find("SideBarBox"));
     ASSERT_NE(beforeSideBar.find("page-end"), std::string::npos);
 
-    // Cut after the side bar: its items count and its end marker ends the pass.
+    // Cut after the side bar, or before it: no item of a failed page is
+    // read, but the end marker that arrived ends the pass.
     Shop.Sales[1] = {pastSideBar, true};
-    // Cut before the side bar: no items, but the end marker still ends the pass.
     Shop.Default[1] = {beforeSideBar, true};
     const auto worker = Crawl();
 
-    EXPECT_EQ(Lists.SalesOrderList.size(), 2u);
+    EXPECT_TRUE(Lists.SalesOrderList.empty());
     EXPECT_TRUE(Lists.DefaultList.empty());
     EXPECT_EQ(Shop.Urls.size(), 2u);
+    EXPECT_EQ(worker->Report().Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(worker->Report().Sales.FailedPages, 1);
     EXPECT_EQ(worker->Report().Default.End, TPassEnd::EndMarker);
+    EXPECT_FALSE(worker->Report().MakesComparison());
 }
 
 TEST_F(CrawlTest, DefaultPassEndsAtOnceWhenItsFirstFetchFails) {
@@ -593,7 +611,7 @@ TEST_F(CrawlTest, PagesAreFetchedWhileTheWindowTakesOneAndAStopDropsTheQueued) {
 TEST_F(CrawlTest, PostedPagesProgressAndFailuresReachTheWindowInOrder) {
     Shop.Sales[1] = {Page({"1", "2"}, false)};
     // sales page 2 unscripted: refused
-    Shop.Sales[3] = {Page({"3"}, false), true}; // cut short after the side bar
+    Shop.Sales[3] = {Page({"3"}, false), true}; // cut short after the side bar: not read
     Shop.Sales[4] = {Page({"4"}, true)};
     Shop.Default[1] = {Page({"4", "3", "2"}, false)};
     Shop.Default[2] = {Page({"1"}, true)};
@@ -609,7 +627,7 @@ TEST_F(CrawlTest, PostedPagesProgressAndFailuresReachTheWindowInOrder) {
                          " found " + std::to_string(p.ItemsFound) + " of " +
                          std::to_string(Lists.SalesOrderList.size() + Lists.DefaultList.size()));
     };
-    ops.ReportPageFailed = [&window](TPass pass, const TFetchFailure& failure) {
+    ops.ReportPageFailed = [&window](TPass pass, const TFetchFailure& failure, bool) {
         window.push_back((pass == TPass::Sales ? "sales " : "default ") +
                          std::to_string(failure.Page) + " failed");
     };
@@ -618,7 +636,7 @@ TEST_F(CrawlTest, PostedPagesProgressAndFailuresReachTheWindowInOrder) {
 
     EXPECT_TRUE(Lists.SalesOrderList.empty()); // nothing ran yet
     EXPECT_EQ(SyncCalls, 0);
-    EXPECT_EQ(worker.Report().Sales.ItemsFound, 4);
+    EXPECT_EQ(worker.Report().Sales.ItemsFound, 3);
     EXPECT_EQ(worker.Report().Sales.FailedPages, 2);
     EXPECT_EQ(worker.Report().Sales.LastFailure->Page, 3);
     EXPECT_EQ(worker.Report().Default.ItemsFound, 4);
@@ -628,11 +646,11 @@ TEST_F(CrawlTest, PostedPagesProgressAndFailuresReachTheWindowInOrder) {
     // Each progress line counts the items handed over before it.
     EXPECT_THAT(window,
                 ElementsAre("sales 1 found 0 of 0", "sales 2 found 2 of 2", "sales 2 failed",
-                            "sales 3 found 2 of 2", "sales 3 failed", "sales 4 found 3 of 3",
-                            "default 1 found 0 of 4", "row 4 rank 1", "row 3 rank 2",
-                            "row 2 rank 3", "default 2 found 3 of 7", "row 1 rank 4"));
+                            "sales 3 found 2 of 2", "sales 3 failed", "sales 4 found 2 of 2",
+                            "default 1 found 0 of 3", "row 4 rank 1", "row 3 rank 2",
+                            "row 2 rank 3", "default 2 found 3 of 6", "row 1 rank 4"));
     EXPECT_THAT(Ids(Lists.DefaultList), ElementsAre("4", "3", "2", "1"));
-    EXPECT_EQ(Lists.SalesOrderList.size(), 4u);
+    EXPECT_EQ(Lists.SalesOrderList.size(), 3u);
 }
 
 TEST_F(CrawlTest, FailedPostedPageEndsTheCrawlBeforeItsNextPage) {
@@ -773,11 +791,13 @@ TEST_F(CrawlTest, FieldsOfARealisticPage) {
     Crawl();
 
     ASSERT_EQ(Lists.DefaultList.size(), 4u);
-    EXPECT_EQ(Lists.DefaultList[0], (TItemInfo{"11", "A", "1.00", 1, 12, 0, 0}));
+    EXPECT_EQ(Lists.DefaultList[0], (TItemInfo{"11", "A", "1.00", 1, 12, 0, 0, true}));
     EXPECT_EQ(Lists.DefaultList[1].ID, "12");
     EXPECT_EQ(Lists.DefaultList[1].Title, "");
+    // A figure that is not a whole number, or none at all, is no figure.
     EXPECT_EQ(Lists.DefaultList[1].Sales, 0);
-    EXPECT_EQ(Lists.DefaultList[2], (TItemInfo{"13", Gbk("女装 C"), "3.00", 3, 0, 0, 0}));
+    EXPECT_FALSE(Lists.DefaultList[1].SalesRead);
+    EXPECT_EQ(Lists.DefaultList[2], (TItemInfo{"13", Gbk("女装 C"), "3.00", 3, 0, 0, 0, false}));
     EXPECT_EQ(Lists.DefaultList[3].ID, "14"); // the quote of the next piece's markup
 }
 

@@ -31,7 +31,12 @@ protected:
     // A default-pass item as the crawl stores it: the next rank, no sales rank.
     void Listed(const std::string& id, std::int32_t sales) {
         const auto rank = static_cast<std::int32_t>(Lists.DefaultList.size() + 1);
-        Lists.DefaultList.push_back({id, "t" + id, "p" + id, rank, sales, 0, 0});
+        Lists.DefaultList.push_back({id, "t" + id, "p" + id, rank, sales, 0, 0, true});
+    }
+    // An item whose sales figure could not be read ("2,999"): 0 in the tables.
+    void ListedUnread(const std::string& id) {
+        Listed(id, 0);
+        Lists.DefaultList.back().SalesRead = false;
     }
     void InSalesOrder(const std::string& id) { Lists.SalesOrderList.push_back({id, "s" + id}); }
 
@@ -125,12 +130,17 @@ TEST_F(RankAnalysisTest, EmptyListsGiveTheNoticeWithZero) {
 // The sales listing ended at the page limit: an item it leaves out that
 // sells no more than the least-selling item found in both listings may lie
 // past the cut, so it is not called demoted; it is ranked like the others.
+// A sales listing cut at the page limit ends at the lowest figure on its
+// last page: an item it leaves out is past that end, not pushed out, only
+// when its own figure was read and is no higher.
 TEST_F(RankAnalysisTest, ItemsPastACutSalesListingAreNotDemoted) {
     Listed("a", 9);
-    Listed("gone", 8); // left out though it outsells listed items: pushed out
+    Listed("gone", 8);    // left out though it outsells the cut: pushed out
+    ListedUnread("best"); // a best seller whose figure reads "2,999"
     Listed("b", 5);
-    Listed("c", 3); // the least-selling item in both listings
+    Listed("c", 3);
     Listed("tie", 3);
+    ListedUnread("unread");
     Listed("low", 1);
     Listed("", 0); // no id: demoted whatever its sales
     for (const char* id : {"a", "b", "c"})
@@ -139,11 +149,28 @@ TEST_F(RankAnalysisTest, ItemsPastACutSalesListingAreNotDemoted) {
         const char* name;
         TListingCoverage coverage;
         std::vector<std::string> demoted;
-        TAnalysisSummary summary;
+        std::int32_t pastCut;
+        std::int32_t cutSales;
     };
     const Case cases[] = {
-        {"read whole", {}, {"gone", "tie", "low", ""}, {7, 4, 0, 0, 0}},
-        {"cut at the page limit", {true, true}, {"gone", ""}, {7, 2, 2, 3, 0}},
+        {"read whole", {}, {"gone", "tie", "low", "unread", "best", ""}, 0, 0},
+        {"cut at the sales of a listed item, ties excused",
+         {true, true, 3},
+         {"gone", "unread", "best", ""},
+         2,
+         3},
+        // The cut is the sales listing's own end, not any item both share.
+        {"cut below every shared item",
+         {true, true, 2},
+         {"gone", "tie", "unread", "best", ""},
+         1,
+         2},
+        {"cut above an item left out", {true, true, 8}, {"unread", "best", ""}, 3, 8},
+        {"cut without a figure on the last page",
+         {true, true, std::nullopt},
+         {"gone", "tie", "low", "unread", "best", ""},
+         0,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -154,11 +181,12 @@ TEST_F(RankAnalysisTest, ItemsPastACutSalesListingAreNotDemoted) {
         for (std::int32_t r = 1; r + 1 < sgData2.RowCount(); ++r)
             demotedIds.push_back(sgData2.Cell(demoted::kId, r));
         EXPECT_EQ(demotedIds, c.demoted);
-        EXPECT_EQ(sgData3.RowCount() - 2, 7 - static_cast<int>(c.demoted.size()));
-        EXPECT_EQ(summary.Items, c.summary.Items);
-        EXPECT_EQ(summary.Demoted, c.summary.Demoted);
-        EXPECT_EQ(summary.PastCut, c.summary.PastCut);
-        EXPECT_EQ(summary.CutSales, c.summary.CutSales);
+        // Excused items are ranked like any other.
+        EXPECT_EQ(sgData3.RowCount() - 2, 9 - static_cast<int>(c.demoted.size()));
+        EXPECT_EQ(summary.Items, 9);
+        EXPECT_EQ(summary.Demoted, static_cast<std::int32_t>(c.demoted.size()));
+        EXPECT_EQ(summary.PastCut, c.pastCut);
+        EXPECT_EQ(summary.CutSales, c.cutSales);
     }
 }
 
@@ -169,7 +197,7 @@ TEST_F(RankAnalysisTest, NoticeOfAPartlyReadListingSpeaksOfTheItemsRead) {
     InSalesOrder("a");
     InSalesOrder("b");
 
-    AnalyseRanks(Lists, sgData2, sgData3, {false, false});
+    AnalyseRanks(Lists, sgData2, sgData3, {false, false, std::nullopt});
 
     ASSERT_EQ(sgData2.RowCount(), 2);
     EXPECT_EQ(sgData2.Cell(demoted::kTitle, 1), Gbk("已读的2个宝贝中没有被降权宝贝"));

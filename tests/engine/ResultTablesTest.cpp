@@ -159,7 +159,7 @@ TEST(AddItemRow, BoundAsTheCrawlsRowWriter) {
                                  .Add(test::MakeItem("11", "红裙", "99.00", "5"))
                                  .Add(test::MakeItem("22", "蓝裙", "1.50", std::nullopt))
                                  .Build();
-    ASSERT_EQ(worker.ReadPage(TPass::Default, page), 2);
+    ASSERT_EQ(worker.ReadPage(TPass::Default, page).Items, 2);
     ASSERT_EQ(sgData1.RowCount(), 4);
     const std::vector<std::vector<std::string>> rows = {
         {"1", Gbk("红裙"), "5", "99.00", "", "11"},

@@ -36,13 +36,16 @@ struct FaultRow {
     // Scripts the far side and gives the URL to fetch.
     std::function<std::string(FarSide&)> Prepare{};
     std::int32_t ReadTimeout = 1000;
+    std::int32_t AnswerTimeout = 0;        // 0: no limit on the whole fetch
     const std::type_info* Error = nullptr; // null: the fetch succeeds
     std::string Message{};
     // The caller's text afterwards: Left, LeftTimes times over.
     std::string Left{};
     std::size_t LeftTimes = 1;
-    // The fetch took at least this long.
+    // The fetch took at least this long, and (unless 0) less than this: an
+    // error that came from a later limit than the row's would take longer.
     milliseconds AtLeast{0};
+    milliseconds AtMost{0};
     // Further checks on what the server received.
     std::function<void(const LoopbackServer&)> Also{};
 };
@@ -191,6 +194,76 @@ std::vector<FaultRow> Rows() {
          .ReadTimeout = 300,
          .Left = "0123456789",
          .AtLeast = milliseconds(400)},
+        // The whole fetch has a limit of its own, well inside the read limit
+        // here: a server that keeps every wait short still ends there, with
+        // what arrived before it.
+        {.Name = "BodyPastTheAnswerLimit",
+         .Prepare = Serve([](LoopbackPeer& peer) {
+             peer.ReadRequestHead();
+             peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123");
+             peer.WaitForClientClose();
+         }),
+         .ReadTimeout = 3000,
+         .AnswerTimeout = 500,
+         .Error = &typeid(EIdReadTimeout),
+         .Message = "Read Timeout",
+         .Left = "0123",
+         .AtLeast = milliseconds(500),
+         .AtMost = milliseconds(2500)},
+        {.Name = "HeadPastTheAnswerLimit",
+         .Prepare = Serve([](LoopbackPeer& peer) {
+             peer.ReadRequestHead();
+             peer.Send("HTTP/1.1 200 OK\r\n");
+             peer.Pause(milliseconds(200));
+             peer.Send("Content-Length: 2\r\n");
+             peer.WaitForClientClose();
+         }),
+         .ReadTimeout = 3000,
+         .AnswerTimeout = 400,
+         .Error = &typeid(EIdReadTimeout),
+         .Message = "Read Timeout",
+         .AtLeast = milliseconds(400),
+         .AtMost = milliseconds(2500)},
+        // Redirects count toward it: two answers each within the read limit
+        // but together past the whole fetch's.
+        {.Name = "RedirectsCountTowardTheAnswerLimit",
+         .Prepare = Serve([](LoopbackPeer& peer) {
+             peer.ReadRequestHead();
+             peer.Pause(milliseconds(300));
+             peer.Send("HTTP/1.1 302 Found\r\nLocation: /next\r\nContent-Length: 0\r\n\r\n");
+             peer.ReadRequestHead();
+             peer.Pause(milliseconds(300));
+             peer.Send(HttpResponse("200 OK", "", "late"));
+             peer.WaitForClientClose();
+         }),
+         .ReadTimeout = 3000,
+         .AnswerTimeout = 450,
+         .Error = &typeid(EIdReadTimeout),
+         .Message = "Read Timeout",
+         .AtLeast = milliseconds(450),
+         .AtMost = milliseconds(2500)},
+        {.Name = "ConnectEndsAtTheAnswerLimit",
+         .Prepare =
+             [](FarSide& far) {
+                 far.Listener = std::make_unique<FullBacklogListener>();
+                 return "http://127.0.0.1:" + std::to_string(far.Listener->Port()) + "/";
+             },
+         .ReadTimeout = 5000,
+         .AnswerTimeout = 300,
+         .Error = &typeid(EIdConnectTimeout),
+         .Message = "Connect timed out.",
+         .AtLeast = milliseconds(250),
+         .AtMost = milliseconds(2500)},
+        // Within the limit nothing changes.
+        {.Name = "AnswerWithinTheAnswerLimit",
+         .Prepare = Serve([](LoopbackPeer& peer) {
+             peer.ReadRequestHead();
+             peer.Send(HttpResponse("200 OK", "", "prompt"));
+             peer.WaitForClientClose();
+         }),
+         .ReadTimeout = 1000,
+         .AnswerTimeout = 2000,
+         .Left = "prompt"},
         {.Name = "EndlessBody",
          .Prepare = Serve(Flood("HTTP/1.1 200 OK\r\n\r\n", z, 80 * kMiB)),
          .ReadTimeout = 5000,
@@ -347,6 +420,7 @@ TEST_P(GetPageFaultTest, ErrorAndTextLeftBehind) {
 
     TIdHTTP client;
     client.ReadTimeout = row.ReadTimeout;
+    client.AnswerTimeout = row.AnswerTimeout;
     client.Request().UserAgent = "KorvaneTest";
     client.HandleRedirects = true;
     std::string left;
@@ -383,6 +457,9 @@ TEST_P(GetPageFaultTest, ErrorAndTextLeftBehind) {
             break;
         }
     EXPECT_GE(took, row.AtLeast);
+    if (row.AtMost.count() > 0) {
+        EXPECT_LT(took, row.AtMost);
+    }
     if (row.Also)
         row.Also(far.Server);
     StopAndReportErrors(far.Server);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "IdGlobal.h"
 #include "ListingPageBuilder.h"
 #include "RankAnalysis.h"
 #include "ResultTables.h"
 #include "SortChoice.h"
 #include "StringGrid.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,13 +26,17 @@ struct ExpectedTables {
         for (const FixtureItem& item : salesOrder)
             lists.SalesOrderList.push_back({item.Id, item.Title});
         for (const FixtureItem& item : defaultOrder) {
+            // The figure as the crawl reads it: none unless a whole number.
+            const std::optional<std::int32_t> sales =
+                item.SalesText ? http::NumberToInt32(*item.SalesText) : std::nullopt;
             TItemInfo info{item.Id,
                            item.Title,
                            item.Price,
                            static_cast<std::int32_t>(lists.DefaultList.size()) + 1,
-                           std::stoi(item.SalesText.value_or("0")),
+                           sales.value_or(0),
                            0,
-                           0};
+                           0,
+                           sales.has_value()};
             lists.DefaultList.push_back(info);
             AddItemRow(Data1, info);
         }

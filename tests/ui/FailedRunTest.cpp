@@ -10,6 +10,8 @@
 #include "RankAnalysis.h"
 #include "ResultTables.h"
 #include "SortChoice.h"
+#include <gmock/gmock.h>
+
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -28,6 +30,7 @@ class FailedRunTest : public test::RunWindowTest {
 protected:
     // Short enough for a suite, long enough for a loopback page.
     static constexpr int kShortLimitMs = 300;
+    static constexpr int kShortAnswerLimitMs = 1000;
 
     // The window again, with the crawl's limits cut short.
     void Reopen(const std::string& searchHost) {
@@ -35,7 +38,7 @@ protected:
         TMainFormSettings settings;
         settings.SearchHost = searchHost;
         settings.FetchPage = [](const std::string& url, std::string& body) {
-            FetchListingPageWithin(url, body, kShortLimitMs);
+            FetchPageWithin(url, body, {kShortLimitMs, kShortAnswerLimitMs});
         };
         Form = test::ShowTestWindow(Desktop, settings);
     }
@@ -131,16 +134,18 @@ TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndOnlyAWholeSalesListingCo
         {"one default page",
          false,
          {2},
-         "默认排序第2页读取失败（服务器返回错误 500），结果不完整。"},
+         "结果不完整：默认排序第2页读取失败（服务器返回错误 500）。"
+         "已比较的6件宝贝中，降权宝贝0件，重要宝贝被隐性降权0件。"},
         {"two default pages",
          false,
          {2, 3},
-         "默认排序有2页读取失败（最后是第3页：服务器返回错误 500），结果不完整。"},
+         "结果不完整：默认排序有2页读取失败（最后是第3页：服务器返回错误 500）。"
+         "已比较的4件宝贝中，降权宝贝0件，重要宝贝被隐性降权0件。"},
         // Its items would look demoted: the default listing is shown, not compared.
         {"one sales page",
          true,
          {2},
-         "销量排序第2页读取失败（服务器返回错误 500），未做比较，请重试。"},
+         "未做比较：销量排序第2页读取失败（服务器返回错误 500），请重试。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -158,7 +163,7 @@ TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndOnlyAWholeSalesListingCo
         EXPECT_EQ(StatusText(), c.status);
         // What was read of the default listing is compared with the whole
         // sales listing, and the notice claims nothing for the pages missing.
-        const ExpectedTables expected(readSales, readDefault, {false, false});
+        const ExpectedTables expected(readSales, readDefault, {false, false, std::nullopt});
         ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
         if (c.salesPass) {
             ExpectTablesCleared({&Form->Grid2(), &Form->Grid3()});
@@ -208,7 +213,8 @@ TEST_F(FailedRunTest, MarketplaceThatTurnsTheReaderAwayIsNamedAndNothingCompared
          F::None,
          1,
          2,
-         "销量排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+         "未做比较：淘宝返回的不是宝贝列表，可能需要验证或登录。"
+         "请在浏览器中打开淘宝，通过验证后重试（销量排序第1页）。"},
         {"default listing answered with a verification page",
          FixtureMarketplace::ShopPages(items),
          {verify, verify},
@@ -216,15 +222,16 @@ TEST_F(FailedRunTest, MarketplaceThatTurnsTheReaderAwayIsNamedAndNothingCompared
          F::None,
          2,
          2,
-         "默认排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+         "未做比较：淘宝返回的不是宝贝列表，可能需要验证或登录。"
+         "请在浏览器中打开淘宝，通过验证后重试（默认排序第1页）。"},
         {"sales listing sent on to https", FixtureMarketplace::ShopPages(items),
          FixtureMarketplace::ShopPages(items), F::RedirectToHttps, F::None, 1, 2,
-         "销量排序第1页：淘宝要求登录或加密连接（https），本程序无法读取，未做比较。"},
+         "未做比较：淘宝要求登录或加密连接（https），本程序无法读取（销量排序第1页）。"},
         {"default listing sent on to https after its first page",
          FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items, 2), F::None,
          F::RedirectToHttps, 3, 4,
-         "默认排序第2页：淘宝要求登录或加密连接（https），本程序无法读取，"
-         "结果只含前1页的宝贝。"},
+         "结果只含默认排序前1页的宝贝：淘宝要求登录或加密连接（https），本程序无法读取"
+         "（默认排序第2页）。已比较的2件宝贝中，降权宝贝0件，重要宝贝被隐性降权0件。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -243,7 +250,7 @@ TEST_F(FailedRunTest, MarketplaceThatTurnsTheReaderAwayIsNamedAndNothingCompared
         } else {
             // The first page is compared, and nothing claims the whole shop.
             const std::vector<FixtureItem> read(items.begin(), items.begin() + 2);
-            const ExpectedTables expected(items, read, {false, false});
+            const ExpectedTables expected(items, read, {false, false, std::nullopt});
             ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
             ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
         }
@@ -256,31 +263,42 @@ TEST_F(FailedRunTest, MarketplaceThatTurnsTheReaderAwayIsNamedAndNothingCompared
 }
 
 // The marketplace lists no more than the page limit of a search: what the
-// sales listing leaves out past its cut is not called demoted.
+// sales listing leaves out past its own end is not called demoted, and only
+// an item whose figure could be read can be past it.
 TEST_F(FailedRunTest, SalesListingCutAtThePageLimitLeavesOutOnlyWhatOutsellsTheCut) {
-    // One item a page, best sellers first: 101 pages, of which 100 are listed.
+    // One item a page, best sellers first: 101 pages, of which 100 are
+    // listed; the last listed (item 1099) sells 401.
     std::vector<FixtureItem> salesOrder;
     for (int i = 0; i <= kMaxPagesPerPass; ++i)
         salesOrder.push_back(MakeItem(std::to_string(1000 + i), "s" + std::to_string(i), "1.00",
                                       std::to_string(500 - i)));
-    std::vector<FixtureItem> defaultOrder = salesOrder;
-    // Sells more than anything listed, yet left out: pushed out.
+    // The default listing is cut too, and shares only the best sellers
+    // (down to 451) with the sales listing.
+    std::vector<FixtureItem> defaultOrder(salesOrder.begin(), salesOrder.begin() + 50);
+    // Sells more than the sales listing's end, yet left out: pushed out.
     defaultOrder.push_back(MakeItem("77", "pushed", "1.00", "999"));
-    // Sells no more than the least of the listed: past the cut, with item 1100.
+    defaultOrder.push_back(MakeItem("79", "between", "1.00", "420"));
+    // A best seller whose figure cannot be read: never excused.
+    defaultOrder.push_back(MakeItem("80", "unreadable", "1.00", "2,999"));
+    // No more than the sales listing's end: past it, with item 1100.
     defaultOrder.push_back(MakeItem("78", "past", "1.00", "401"));
+    defaultOrder.push_back(salesOrder.back());
     Marketplace.SetShop(FixtureMarketplace::ShopPages(salesOrder, 1),
                         FixtureMarketplace::ShopPages(defaultOrder));
     Run();
 
-    EXPECT_EQ(Marketplace.Requests().size(), static_cast<std::size_t>(kMaxPagesPerPass) + 3);
-    EXPECT_EQ(StatusText(), "销量排序只列到第100页（淘宝最多列出100页），2件销量不高于401笔的宝贝"
-                            "可能排在其后，未计为降权。");
+    EXPECT_EQ(Marketplace.Requests().size(), static_cast<std::size_t>(kMaxPagesPerPass) + 2);
+    EXPECT_EQ(StatusText(),
+              "淘宝最多列出100页，销量排序未列全：2件销量不高于401笔的宝贝可能排在其后，"
+              "未计为降权。已比较的55件宝贝中，降权宝贝3件，重要宝贝被隐性降权0件。");
     const std::vector<FixtureItem> listed(salesOrder.begin(), salesOrder.end() - 1);
-    const ExpectedTables expected(listed, defaultOrder, {true, true});
+    const ExpectedTables expected(listed, defaultOrder, {true, true, 401});
     ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
     ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
-    ASSERT_EQ(Form->Grid2().RowCount(), 3);
-    EXPECT_EQ(Form->Grid2().Cell(demoted::kId, 1), "77");
+    std::vector<std::string> demotedIds;
+    for (int r = 1; r + 1 < Form->Grid2().RowCount(); ++r)
+        demotedIds.push_back(Form->Grid2().Cell(demoted::kId, r));
+    EXPECT_THAT(demotedIds, ::testing::UnorderedElementsAre("77", "79", "80"));
 }
 
 TEST_F(FailedRunTest, FailedPageStaysInViewWhileTheRunGoesOn) {

@@ -9,6 +9,7 @@
 #include "RankChart.h"
 #include "RecordingDesktop.h"
 #include "ResultTexts.h"
+#include "RunProgressPresenter.h"
 #include "TestWindow.h"
 #include "ThreadUnit.h"
 
@@ -123,7 +124,7 @@ protected:
                             std::to_string(5000 + salesRank)});
         }
         test::FillRankingRows(Form->Grid3(), rows);
-        Form->FinishRun({}); // the end of a run draws the chart
+        Form->FinishRun(test::ReadWholeReport()); // the end of a run draws the chart
         ShowChart();
         Settle();
     }
@@ -182,6 +183,7 @@ TEST_F(RankChartTest, ButtonSwitchesTheTableAndTheChart) {
     EXPECT_TRUE(test::WaitUntil([this] { return Find<QWidget>("sgData3VSB")->isVisible(); }, 5000));
 
     // Usable exactly when a run may start: not while one goes on.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({X}), FixtureMarketplace::ShopPages({X}));
     Press("shop");
     EXPECT_FALSE(SearchButton()->isEnabled());
     EXPECT_FALSE(ChartButton()->isEnabled());
@@ -381,6 +383,33 @@ TEST_F(RankChartTest, NewRunClearsTheChartUntilItEnds) {
     ASSERT_EQ(points.size(), 1u);
     EXPECT_EQ(points.begin()->first, std::make_pair(1, 1));
     EXPECT_EQ(Chart()->chart()->title(), QString::fromUtf8("next：参与排名宝贝1个，降权宝贝0个"));
+}
+
+// The chart shows only what the run compared, and says what limits it as
+// the status bar does: a run that compared nothing leaves it off, and the
+// table back in its place.
+TEST_F(RankChartTest, ChartFollowsWhatTheRunCompared) {
+    // The default listing's second page fails: the others are compared.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
+                        FixtureMarketplace::ShopPages({V, W, X, Y, Z}, 2));
+    Marketplace.SetFault(false, 2, FixtureMarketplace::TFault::ServerError);
+    Run(QString::fromUtf8("partial"));
+    ShowChart();
+    const auto* status = Find<QLabel>("sbar");
+    EXPECT_EQ(Chart()->chart()->title().toStdString(),
+              (QString::fromUtf8("partial：参与排名宝贝3个，降权宝贝0个（") +
+               TRunProgressPresenter::LeadOf(status->text()) + QString::fromUtf8("）"))
+                  .toStdString());
+    EXPECT_TRUE(status->text().startsWith(
+        QString::fromUtf8("结果不完整：默认排序第2页读取失败（服务器返回错误 500）。")));
+
+    Marketplace.ClearFaults();
+    Marketplace.SetShop({}, {});
+    Run(QString::fromUtf8("nothing"));
+    EXPECT_FALSE(ChartButton()->isEnabled());
+    EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("图表"));
+    EXPECT_FALSE(Chart()->isVisible());
+    EXPECT_TRUE(Find<TGridView>("sgData3")->isVisible());
 }
 
 // Whether a point's whole disc lies inside the plot, where it is not clipped.

@@ -2,6 +2,8 @@
 
 #include "GbkText.h"
 #include "QtWait.h"
+#include "RecordingDesktop.h"
+#include "TestWindow.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <vector>
 
 using namespace korvane;
 
@@ -42,16 +45,27 @@ struct EndCase {
     const char* text;
 };
 
-// Every way a run can end says how: only both listings read whole give the
-// verdict, and nothing read is never an all-clear.
-TEST(RunProgressPresenterTest, EveryEndingHasItsText) {
+// A sales listing read to the marketplace's page limit, its last page giving
+// the cut (none when no figure there could be read).
+TPassOutcome SalesToTheLimit(TPassEnd end, std::optional<std::int32_t> lowest) {
+    TPassOutcome outcome = Pass(end, kMaxPagesPerPass, 4200, kMaxPagesPerPass);
+    outcome.LastPageItems = kItemsPerListingPage;
+    outcome.LastPageLowestSales = lowest;
+    return outcome;
+}
+
+// Every way a run can end, and its text: only both listings read whole give
+// the verdict, nothing read is never an all-clear, and each text leads with
+// what it means in its first sentence.
+std::vector<EndCase> Endings() {
     using E = TPassEnd;
     using K = TFetchFailureKind;
     const TPassOutcome whole = Pass(E::EndMarker, 3, 120, 3);
     const TPassOutcome notRun{};
     TRunReport analysisFailed{whole, whole};
     analysisFailed.AnalysisFailed = true;
-    const EndCase cases[] = {
+    const TAnalysisSummary partial{4200, 20, 0, 0, 1};
+    return {
         {"both read whole",
          {whole, whole},
          {120, 4, 0, 0, 2},
@@ -79,10 +93,20 @@ TEST(RunProgressPresenterTest, EveryEndingHasItsText) {
          {Pass(E::Stopped, 2, 0, 0, 2, Failure(2, K::ReadTimeout)), notRun},
          {},
          "已停止：销量排序未读到任何一页，未做比较。"},
+        {"stopped after a sales page failed",
+         {Pass(E::Stopped, 4, 120, 3, 1, Failure(2, K::ReadTimeout)), notRun},
+         {},
+         "已停止：销量排序读了3页，另有1页读取失败，未做比较。"},
         {"stopped in the default listing",
          {whole, Pass(E::Stopped, 4, 160, 4)},
-         {},
-         "已停止：默认排序只读到第4页，结果只含前4页的宝贝。"},
+         partial,
+         "已停止：默认排序只读到第4页，结果只含前4页的宝贝。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
+        {"stopped in the default listing after a page failed",
+         {whole, Pass(E::Stopped, 4, 120, 3, 1, Failure(2, K::ConnectionLost))},
+         partial,
+         "已停止：默认排序读了3页，另有1页读取失败，结果不完整。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
         {"stopped before a default page was read",
          {whole, Pass(E::Stopped, 0, 0, 0)},
          {},
@@ -92,23 +116,28 @@ TEST(RunProgressPresenterTest, EveryEndingHasItsText) {
          {},
          "已停止：默认排序未读到任何一页，未做比较。"},
 
-        // The marketplace answered with something other than the listing.
+        // The marketplace answered with something other than the listing:
+        // what the seller can do about it.
         {"sales answered with a verification page",
          {Pass(E::TurnedAway, 1, 0, 0, 1, Failure(1, K::NotAListing)), notRun},
          {},
-         "销量排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+         "未做比较：淘宝返回的不是宝贝列表，可能需要验证或登录。"
+         "请在浏览器中打开淘宝，通过验证后重试（销量排序第1页）。"},
         {"sales sent on to https",
          {Pass(E::TurnedAway, 3, 80, 2, 1, Failure(3, K::LoginRequired)), notRun},
          {},
-         "销量排序第3页：淘宝要求登录或加密连接（https），本程序无法读取，未做比较。"},
+         "未做比较：淘宝要求登录或加密连接（https），本程序无法读取（销量排序第3页）。"},
         {"default answered with a verification page",
          {whole, Pass(E::TurnedAway, 1, 0, 0, 1, Failure(1, K::NotAListing))},
          {},
-         "默认排序第1页：淘宝返回的不是宝贝列表，可能需要验证或登录，未做比较。"},
+         "未做比较：淘宝返回的不是宝贝列表，可能需要验证或登录。"
+         "请在浏览器中打开淘宝，通过验证后重试（默认排序第1页）。"},
         {"default turned away after two pages",
          {whole, Pass(E::TurnedAway, 3, 80, 2, 1, Failure(3, K::NotAListing))},
-         {},
-         "默认排序第3页：淘宝返回的不是宝贝列表，可能需要验证或登录，结果只含前2页的宝贝。"},
+         partial,
+         "结果只含默认排序前2页的宝贝：淘宝返回的不是宝贝列表，可能需要验证或登录。"
+         "请在浏览器中打开淘宝，通过验证后重试（默认排序第3页）。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
 
         // Failed pages.
         {"no answer",
@@ -140,39 +169,60 @@ TEST(RunProgressPresenterTest, EveryEndingHasItsText) {
         {"a sales page failed",
          {Pass(E::EndMarker, 3, 80, 2, 1, Failure(2, K::ConnectionLost)), whole},
          {},
-         "销量排序第2页读取失败（连接中断），未做比较，请重试。"},
+         "未做比较：销量排序第2页读取失败（连接中断），请重试。"},
+        {"a hollow sales page",
+         {Pass(E::EndMarker, 3, 80, 2, 1, Failure(2, K::HollowPage)), whole},
+         {},
+         "未做比较：销量排序第2页读取失败（淘宝返回的页面中没有宝贝），请重试。"},
         {"a default page failed",
          {whole, Pass(E::EndMarker, 3, 80, 2, 1, Failure(2, K::ServerError, 500))},
-         {},
-         "默认排序第2页读取失败（服务器返回错误 500），结果不完整。"},
+         partial,
+         "结果不完整：默认排序第2页读取失败（服务器返回错误 500）。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
         {"default pages failed",
          {whole, Pass(E::NoItems, 9, 80, 3, 6, Failure(9, K::ConnectTimeout))},
-         {},
-         "默认排序有6页读取失败（最后是第9页：连接超时），结果不完整。"},
+         partial,
+         "结果不完整：默认排序有6页读取失败（最后是第9页：连接超时）。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
 
         // Bounds.
         {"sales pages without items",
          {Pass(E::NoItems, 5, 0, 5), whole},
          {},
-         "销量排序读到第5页时已连续5页没有读到宝贝，已停止读取，未做比较。"},
+         "未做比较：销量排序读到第5页时已连续5页没有读到宝贝。"},
         {"default pages without items",
          {whole, Pass(E::NoItems, 7, 40, 7)},
-         {},
-         "默认排序读到第7页时已连续5页没有读到宝贝，已停止读取，结果可能不完整。"},
+         partial,
+         "结果可能不完整：默认排序读到第7页时已连续5页没有读到宝贝。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
         {"default cut at the page limit",
          {whole, Pass(E::PageLimit, 100, 4200, 100)},
-         {},
-         "默认排序读到第100页仍未到最后一页，已停止读取，结果只含前100页的宝贝。"},
+         partial,
+         "淘宝最多列出100页，结果只含默认排序前100页的宝贝。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
+
+        // The sales listing cut at the page limit: its last page gives the cut.
         {"sales cut at the page limit",
-         {Pass(E::PageLimit, 100, 4200, 100), Pass(E::EndMarker, 110, 4500, 110)},
+         {SalesToTheLimit(E::PageLimit, 3), Pass(E::EndMarker, 110, 4500, 110)},
          {4500, 20, 280, 3, 1},
-         "销量排序只列到第100页（淘宝最多列出100页），280件销量不高于3笔的宝贝可能排在其后，"
-         "未计为降权。"},
-        {"both cut, nothing past the cut",
-         {Pass(E::PageLimit, 100, 4200, 100), Pass(E::Stopped, 50, 2100, 50)},
-         {},
-         "已停止：默认排序只读到第50页，结果只含前50页的宝贝。"
-         "销量排序只列到第100页（淘宝最多列出100页）。"},
+         "淘宝最多列出100页，销量排序未列全：280件销量不高于3笔的宝贝可能排在其后，未计为降权。"
+         "已比较的4,500件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
+        {"sales cut where the pager ends on a full last page",
+         {SalesToTheLimit(E::EndMarker, 3), whole},
+         {120, 20, 0, 3, 1},
+         "淘宝最多列出100页，销量排序未列全，只列到销量3笔为止。"
+         "已比较的120件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
+        {"sales cut without a figure on its last page",
+         {SalesToTheLimit(E::PageLimit, std::nullopt), whole},
+         {120, 20, 0, 0, 1},
+         "淘宝最多列出100页，销量排序未列全：其第100页没有可读的销量，未列出的宝贝都计为降权。"
+         "已比较的120件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
+        {"both cut",
+         {SalesToTheLimit(E::PageLimit, 397), Pass(E::PageLimit, 100, 4200, 100)},
+         {4200, 20, 5, 397, 1},
+         "淘宝最多列出100页，结果只含默认排序前100页的宝贝。"
+         "淘宝最多列出100页，销量排序未列全：5件销量不高于397笔的宝贝可能排在其后，未计为降权。"
+         "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
 
         // The window could not take the items, or the analysis failed.
         {"hand-over failed",
@@ -181,9 +231,31 @@ TEST(RunProgressPresenterTest, EveryEndingHasItsText) {
          "程序无法保存读到的宝贝（可能内存不足），未做比较，请重试。"},
         {"analysis failed", analysisFailed, {}, "分析结果时出错（可能内存不足），结果可能不完整。"},
     };
-    for (const EndCase& c : cases) {
+}
+
+TEST(RunProgressPresenterTest, EveryEndingHasItsText) {
+    for (const EndCase& c : Endings()) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(TRunProgressPresenter::EndText(c.report, c.summary).toStdString(), c.text);
+    }
+}
+
+// At the window's usual size the first sentence of every ending, which says
+// what the result means, shows whole in the status bar; the rest is on
+// hover and can be selected for copying.
+TEST(RunProgressPresenterTest, EveryEndingIsReadableAtTheUsualSize) {
+    test::TRecordingDesktop desktop;
+    auto form = test::ShowTestWindow(desktop);
+    ASSERT_EQ(form->size(), QSize(TMainForm::kClientWidth, TMainForm::kClientHeight));
+    auto* sbar = test::FindControl<QLabel>(*form, "sbar");
+    EXPECT_TRUE(sbar->textInteractionFlags() & Qt::TextSelectableByMouse);
+    const int room = sbar->contentsRect().width() - 2 * sbar->margin();
+    for (const EndCase& c : Endings()) {
+        SCOPED_TRACE(c.name);
+        const QString text = TRunProgressPresenter::EndText(c.report, c.summary);
+        const QString lead = TRunProgressPresenter::LeadOf(text) + QChar(0x3002);
+        EXPECT_TRUE(text.startsWith(lead) || text == TRunProgressPresenter::LeadOf(text));
+        EXPECT_LE(sbar->fontMetrics().horizontalAdvance(lead), room) << lead.toStdString();
     }
 }
 
@@ -202,13 +274,13 @@ TEST(RunProgressPresenterTest, FailedPageShowsAsItHappensAndStaysInViewDuringIts
              presenter.PageStarted({s, 1, 0, 0});
          },
          "正在读取销量排序第1页，已找到0件宝贝"},
-        {[&] { presenter.PageFailed(s, Failure(1, K::ReadTimeout)); },
+        {[&] { presenter.PageFailed(s, Failure(1, K::ReadTimeout), true); },
          "销量排序第1页读取失败（读取超时），继续…"},
         {[&] {
              presenter.PageStarted({s, 2, 0, 0});
          },
          "正在读取销量排序第2页，已找到0件宝贝（第1页读取失败：读取超时）"},
-        {[&] { presenter.PageFailed(s, Failure(2, K::ServerError, 502)); },
+        {[&] { presenter.PageFailed(s, Failure(2, K::ServerError, 502), true); },
          "销量排序第2页读取失败（服务器返回错误 502），继续…"},
         {[&] {
              presenter.PageStarted({s, 3, 0, 0});
@@ -220,8 +292,9 @@ TEST(RunProgressPresenterTest, FailedPageShowsAsItHappensAndStaysInViewDuringIts
              presenter.PageStarted({d, 1, 0, 3});
          },
          "正在读取默认排序第1页，已找到0件宝贝"},
-        {[&] { presenter.PageFailed(d, Failure(1, K::ConnectionRefused)); },
-         "默认排序第1页读取失败（连接被拒绝），继续…"},
+        // A page that ends its pass does not promise more.
+        {[&] { presenter.PageFailed(d, Failure(1, K::ConnectionRefused), false); },
+         "默认排序第1页读取失败（连接被拒绝）"},
         // And so does a new run.
         {[&] { presenter.RunStarted(); }, ""},
         {[&] {

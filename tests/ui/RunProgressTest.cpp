@@ -160,9 +160,10 @@ TEST_F(RunProgressTest, EscInTheDefaultPassAnalysesThePagesRead) {
                     [table] { QTest::keyClick(table, Qt::Key_Escape); });
 
     EXPECT_EQ(StatusPanel()->text(),
-              QString::fromUtf8("已停止：默认排序只读到第2页，结果只含前2页的宝贝。"));
+              QString::fromUtf8("已停止：默认排序只读到第2页，结果只含前2页的宝贝。"
+                                "已比较的6件宝贝中，降权宝贝1件，重要宝贝被隐性降权0件。"));
     const std::vector<FixtureItem> read(defaultOrder.begin(), defaultOrder.begin() + 6);
-    const ExpectedTables expected(salesOrder, read, {false, false});
+    const ExpectedTables expected(salesOrder, read, {false, false, std::nullopt});
     ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
     ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
     ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");

@@ -45,6 +45,15 @@ inline void CloseTestWindow(std::unique_ptr<TMainForm>& form) {
     EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(5)));
 }
 
+// How a run with both listings read to their ends reports itself.
+inline TRunReport ReadWholeReport() {
+    TRunReport report;
+    report.Sales.End = report.Default.End = TPassEnd::EndMarker;
+    report.Sales.PagesRead = report.Default.PagesRead = report.Sales.LastPage =
+        report.Default.LastPage = 1;
+    return report;
+}
+
 // Writes ranking rows as the analysis does: number, then the given cells from
 // column 1 on; then the empty bottom row.
 inline void FillRankingRows(TStringGrid& grid, const std::vector<std::vector<std::string>>& rows) {
