@@ -218,7 +218,7 @@ QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
 void TMainForm::FormCreate() {
     // Blocking, before the window is shown: a seller offered a newer version
     // answers before using this one, and the fetch is one small document
-    // whose wait the read limit bounds.
+    // whose whole answer has a short limit of its own.
     CheckForNewVersion();
     MainPage->setCurrentIndex(0);
     SetUpResultTables(Data1, Data2, Data3);
@@ -268,8 +268,10 @@ void TMainForm::CheckForNewVersion() {
     try {
         Settings.FetchVersion(Settings.VersionUrl, document);
     } catch (...) {
-        // An unreachable site is no reason to hold up the program; a document
-        // cut short is still tested.
+        // An unreachable site is no reason to hold up the program, and a
+        // document cut short (a slow site, a dropped connection) is not the
+        // publisher's word: "1.0" of "1.01" would offer a download for nothing.
+        return;
     }
     if (document.empty() || ContainsMarker(document, publisher::kVersion))
         return;

@@ -102,6 +102,12 @@ QString NotComparedText(TPass pass, const TRunReport& report) {
         return Text("程序无法保存读到的宝贝（可能内存不足），未做比较，请重试。");
     case TPassEnd::TurnedAway:
         return TurnedAwayText(pass, outcome, notCompared);
+    case TPassEnd::NoAnswer:
+        return Text("无法读取淘宝的宝贝列表（%1第%2页起连续%3页%4），未做比较，请检查网络后重试。")
+            .arg(PassName(pass))
+            .arg(outcome.LastPage - kMaxTimeoutsBeforeAnswer + 1)
+            .arg(kMaxTimeoutsBeforeAnswer)
+            .arg(TRunProgressPresenter::ReasonText(*outcome.LastFailure));
     default:
         break;
     }

@@ -20,6 +20,7 @@
 #include <utility>
 
 using namespace korvane;
+using korvane::test::FixtureItem;
 using korvane::test::Gbk;
 using korvane::test::ListingPageBuilder;
 using korvane::test::MakeItem;
@@ -368,6 +369,14 @@ TEST_F(CrawlTest, EveryEndingDecidesWhatTheRunMayShow) {
         E sales, defaults;
         bool salesWhole, defaultWhole, compared;
         int salesFetches, defaultFetches;
+        bool salesCut = false;
+    };
+    const auto hollow = ListingPageBuilder().Build(); // the list's frame, no item, no end
+    const auto fullPage = [](int page, bool last) {
+        std::vector<std::string> ids;
+        for (int i = 0; i < kItemsPerListingPage; ++i)
+            ids.push_back(std::to_string(page * 100 + i));
+        return Page(ids, last);
     };
     const Case cases[] = {
         {"both to their end markers",
@@ -382,7 +391,7 @@ TEST_F(CrawlTest, EveryEndingDecidesWhatTheRunMayShow) {
                  Shop.Sales[page] = {Page({std::to_string(page)}, false)};
              listing(1, TPass::Default);
          },
-         E::PageLimit, E::EndMarker, false, true, true, kMaxPagesPerPass, 1},
+         E::PageLimit, E::EndMarker, false, true, true, kMaxPagesPerPass, 1, true},
         {"sales listing of pages without items",
          [&](TRunOperations&) {
              for (int page = 1; page <= 9; ++page)
@@ -397,6 +406,51 @@ TEST_F(CrawlTest, EveryEndingDecidesWhatTheRunMayShow) {
              listing(1, TPass::Default);
          },
          E::EndMarker, E::EndMarker, false, true, false, 3, 1},
+        // A hollow page is a page lost, in either listing and as the last.
+        {"a hollow sales page",
+         [&](TRunOperations&) {
+             listing(3, TPass::Sales);
+             Shop.Sales[2] = {hollow};
+             listing(1, TPass::Default);
+         },
+         E::EndMarker, E::EndMarker, false, true, false, 3, 1},
+        {"a hollow default page",
+         [&](TRunOperations&) {
+             listing(1, TPass::Sales);
+             listing(3, TPass::Default);
+             Shop.Default[2] = {hollow};
+         },
+         E::EndMarker, E::EndMarker, true, false, true, 1, 3},
+        {"a hollow last page",
+         [&](TRunOperations&) {
+             listing(2, TPass::Sales);
+             Shop.Sales[2] = {ListingPageBuilder().Last().Build()};
+             listing(1, TPass::Default);
+         },
+         E::EndMarker, E::EndMarker, false, true, false, 2, 1},
+        // A trickle that runs out the page's time leaves bytes, not an answer.
+        {"sales pages trickle until their time runs out",
+         [&](TRunOperations&) {
+             Shop.Sales[1] = {Page({"1"}, false).substr(0, 300), false, timeout};
+             Shop.Sales[2] = {Page({"2"}, false).substr(0, 300), false, timeout};
+             listing(1, TPass::Default);
+         },
+         E::NoAnswer, E::NotRun, false, false, false, kMaxTimeoutsBeforeAnswer, 0},
+        // The marketplace's last page of a search, full and with the pager's
+        // end: a longer listing cut there looks just the same.
+        {"sales listing ends on a full page at the page limit",
+         [&](TRunOperations&) {
+             for (int page = 1; page <= kMaxPagesPerPass; ++page)
+                 Shop.Sales[page] = {fullPage(page, page == kMaxPagesPerPass)};
+             listing(1, TPass::Default);
+         },
+         E::EndMarker, E::EndMarker, true, true, true, kMaxPagesPerPass, 1, true},
+        {"sales listing ends on a page short of full at the page limit",
+         [&](TRunOperations&) {
+             listing(kMaxPagesPerPass, TPass::Sales);
+             listing(1, TPass::Default);
+         },
+         E::EndMarker, E::EndMarker, true, true, true, kMaxPagesPerPass, 1},
         {"sales answered with a verification page",
          [&](TRunOperations&) {
              listing(3, TPass::Sales);
@@ -510,11 +564,47 @@ TEST_F(CrawlTest, EveryEndingDecidesWhatTheRunMayShow) {
         EXPECT_EQ(report.Sales.ReadWhole(), c.salesWhole);
         EXPECT_EQ(report.Default.ReadWhole(), c.defaultWhole);
         EXPECT_EQ(report.MakesComparison(), c.compared);
-        EXPECT_EQ(report.Complete(), c.salesWhole && c.defaultWhole);
+        EXPECT_EQ(report.SalesCut(), c.salesCut);
+        EXPECT_EQ(report.Complete(), c.salesWhole && c.defaultWhole && !c.salesCut);
         EXPECT_EQ(Shop.FetchesOf("sort=biz30day"), c.salesFetches);
         if (c.defaultFetches >= 0) { // a failed hand-over is seen a page or two late
             EXPECT_EQ(Shop.FetchesOf("sort=coefp"), c.defaultFetches);
         }
+    }
+}
+
+// A sales listing cut at the page limit ends at the lowest figure that can
+// be read on its last page: the cut the analysis judges left-out items by.
+TEST_F(CrawlTest, LastSalesPageGivesItsLowestReadableFigure) {
+    const auto item = [](const char* id, std::optional<std::string> sales) {
+        return MakeItem(id, id, "1.00", std::move(sales));
+    };
+    struct Case {
+        const char* name;
+        std::vector<FixtureItem> lastPage;
+        std::optional<std::int32_t> lowest;
+    };
+    const Case cases[] = {
+        {"figures", {item("a", "40"), item("b", "12"), item("c", "12"), item("d", "30")}, 12},
+        {"unreadable figures left aside",
+         {item("a", "40"), item("b", "2,999"), item("c", std::nullopt), item("d", "35")},
+         35},
+        {"no figure at all", {item("a", "1,024"), item("b", std::nullopt)}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Shop = {};
+        Lists = {};
+        Shop.Sales[1] = {Page({"1", "2"}, false)};
+        ListingPageBuilder last;
+        for (const FixtureItem& piece : c.lastPage)
+            last.Add(piece);
+        Shop.Sales[2] = {last.Last().Build()};
+        Shop.Default[1] = {Page({"1"}, true)};
+        const auto worker = Crawl();
+
+        EXPECT_EQ(worker->Report().Sales.LastPageItems, static_cast<int>(c.lastPage.size()));
+        EXPECT_EQ(worker->Report().Sales.LastPageLowestSales, c.lowest);
     }
 }
 

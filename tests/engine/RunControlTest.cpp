@@ -229,6 +229,61 @@ TEST_F(RunControlTest, StopInTheDefaultPassAnalysesWhatWasRead) {
     EXPECT_EQ(Report.Default.ItemsFound, 1);
 }
 
+// A page the window could not take leaves its list short whatever else ends
+// the pass: a stop that follows must not let the pages before it be
+// compared. Here the window takes posted pages only when the run's end
+// reaches it, so the crawl sees nothing of the failure.
+TEST_F(RunControlTest, FailedHandOverWinsOverAStopThatFollows) {
+    std::mutex lock;
+    std::vector<std::function<void()>> deferred;
+    std::size_t postsAtFirstPage = 0;
+    const auto posts = [&] {
+        std::lock_guard guard(lock);
+        return deferred.size();
+    };
+    Fetch = [&](const std::string& url, std::string& body) {
+        if (url.find("coefp") == std::string::npos)
+            return;
+        body = ListingPageBuilder().Add(MakeItem("b", "b", "1", "1")).Build();
+        if (url.find("&s=") == std::string::npos) {
+            postsAtFirstPage = posts();
+            return;
+        }
+        // Once page 1's items are posted (no progress is reported here).
+        for (int i = 0; i < 500 && posts() < postsAtFirstPage + 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Stop->store(true);
+    };
+    AddItemRow = [](const TItemInfo&) { throw std::bad_alloc(); };
+    TRunOperations ops = Operations();
+    ops.Post = [&](std::function<void()> call) {
+        std::lock_guard guard(lock);
+        deferred.push_back(std::move(call));
+    };
+    ops.Synchronize = [&](const std::function<void()>& call) {
+        Owner.Synchronize([&] {
+            std::vector<std::function<void()>> due;
+            {
+                std::lock_guard guard(lock);
+                due.swap(deferred);
+            }
+            for (const auto& posted : due)
+                try {
+                    posted();
+                } catch (...) {
+                    // lost, as a posted call's error is
+                }
+            call();
+        });
+    };
+    TRunThread::StartRun(std::move(ops));
+    WaitForFinish();
+
+    EXPECT_THAT(Calls, ElementsAre("row b", "finish"));
+    EXPECT_EQ(Report.Default.End, TPassEnd::HandOverFailed);
+    EXPECT_FALSE(Report.MakesComparison());
+}
+
 TEST_F(RunControlTest, ListingsNotReadWholeBecauseOfFailuresMakeNoComparison) {
     struct Case {
         const char* name;

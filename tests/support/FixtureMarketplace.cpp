@@ -117,6 +117,15 @@ void FixtureMarketplace::Answer(LoopbackPeer& peer) {
         peer.Reset();
         return;
     }
+    if (fault == TFault::Trickle) {
+        const std::string response = HttpResponse("200 OK", "", body);
+        const std::size_t bodyStart = response.find("\r\n\r\n") + 4;
+        peer.Send(response.substr(0, bodyStart));
+        for (std::size_t at = bodyStart;
+             at < response.size() && !peer.WaitForClientClose(kTrickleGap); ++at)
+            peer.Send(response.substr(at, 1));
+        return;
+    }
     if (fault == TFault::ServerError)
         peer.Send(HttpResponse("500 Internal Server Error", "", "busy"));
     else if (fault == TFault::RedirectToHttps)

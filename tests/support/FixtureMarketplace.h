@@ -24,7 +24,11 @@ public:
         // with readers it wants signed in (the client gives up before any
         // connection is made).
         RedirectToHttps,
+        // Send the head at once and then the page a byte every kTrickleGap,
+        // each wait short, until the client gives up.
+        Trickle,
     };
+    static constexpr std::chrono::milliseconds kTrickleGap{100};
 
     FixtureMarketplace();
     ~FixtureMarketplace();

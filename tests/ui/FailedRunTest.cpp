@@ -81,17 +81,28 @@ TEST_F(FailedRunTest, MarketplaceThatCannotBeReadGivesNoComparison) {
     };
     const Case cases[] = {
         {"refused", local + std::to_string(closedPort), nullptr, "连接被拒绝"},
-        {"connect never completes", local + std::to_string(unanswered.Port()), nullptr, "连接超时"},
+        {"connect never completes", local + std::to_string(unanswered.Port()), nullptr,
+         "销量排序第1页起连续2页连接超时"},
         {"accepts and never answers", Marketplace.Host(),
          [this] {
              Marketplace.SetShop(FixtureMarketplace::ShopPages(Items(3)),
                                  FixtureMarketplace::ShopPages(Items(3)));
              Marketplace.SetDelay(std::chrono::seconds(60));
          },
-         "读取超时"},
-        {"every page an error status", Marketplace.Host(),
+         "销量排序第1页起连续2页读取超时"},
+        // Every single wait is short, but no page ever arrives whole.
+        {"answers a byte at a time", Marketplace.Host(),
          [this] {
              Marketplace.SetDelay(std::chrono::milliseconds(0));
+             Marketplace.SetShop(FixtureMarketplace::ShopPages(Items(3), 1),
+                                 FixtureMarketplace::ShopPages(Items(3), 1));
+             for (int page = 1; page <= 3; ++page)
+                 Marketplace.SetFault(true, page, FixtureMarketplace::TFault::Trickle);
+         },
+         "销量排序第1页起连续2页读取超时"},
+        {"every page an error status", Marketplace.Host(),
+         [this] {
+             Marketplace.ClearFaults();
              Marketplace.SetShop({}, {});
          },
          "服务器返回错误 404"},
@@ -122,42 +133,65 @@ TEST_F(FailedRunTest, MarketplaceThatCannotBeReadGivesNoComparison) {
     Marketplace.SetDelay(std::chrono::milliseconds(0));
 }
 
-TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndOnlyAWholeSalesListingCompared) {
+// Pages lost on the way, to an error status or as a hollow page (the
+// listing's frame without an item, as a throttled marketplace sends it).
+TEST_F(FailedRunTest, LostPagesAreNamedAndOnlyAWholeSalesListingCompared) {
     const std::vector<FixtureItem> items = Items(8); // four pages a pass
+    const std::string hollow = ListingPageBuilder().Build();
     struct Case {
         const char* name;
         bool salesPass;
         std::vector<int> failing;
+        bool hollow;
         const char* status;
     };
     const Case cases[] = {
         {"one default page",
          false,
          {2},
+         false,
          "结果不完整：默认排序第2页读取失败（服务器返回错误 500）。"
          "已比较的6件宝贝中，降权宝贝0件，重要宝贝被隐性降权0件。"},
         {"two default pages",
          false,
          {2, 3},
+         false,
          "结果不完整：默认排序有2页读取失败（最后是第3页：服务器返回错误 500）。"
          "已比较的4件宝贝中，降权宝贝0件，重要宝贝被隐性降权0件。"},
+        {"a hollow default page",
+         false,
+         {3},
+         true,
+         "结果不完整：默认排序第3页读取失败（淘宝返回的页面中没有宝贝）。"
+         "已比较的6件宝贝中，降权宝贝0件，重要宝贝被隐性降权0件。"},
         // Its items would look demoted: the default listing is shown, not compared.
         {"one sales page",
          true,
          {2},
+         false,
          "未做比较：销量排序第2页读取失败（服务器返回错误 500），请重试。"},
+        {"a hollow sales page",
+         true,
+         {2},
+         true,
+         "未做比较：销量排序第2页读取失败（淘宝返回的页面中没有宝贝），请重试。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Marketplace.ClearFaults();
-        Marketplace.SetShop(FixtureMarketplace::ShopPages(items, 2),
-                            FixtureMarketplace::ShopPages(items, 2));
+        std::vector<std::string> salesPages = FixtureMarketplace::ShopPages(items, 2),
+                                 defaultPages = FixtureMarketplace::ShopPages(items, 2);
         std::vector<FixtureItem> readSales = items, readDefault = items;
         std::vector<FixtureItem>& read = c.salesPass ? readSales : readDefault;
         for (auto page = c.failing.rbegin(); page != c.failing.rend(); ++page) {
-            Marketplace.SetFault(c.salesPass, *page, FixtureMarketplace::TFault::ServerError);
+            if (c.hollow)
+                (c.salesPass ? salesPages : defaultPages)[static_cast<std::size_t>(*page) - 1] =
+                    hollow;
+            else
+                Marketplace.SetFault(c.salesPass, *page, FixtureMarketplace::TFault::ServerError);
             read.erase(read.begin() + (*page - 1) * 2, read.begin() + *page * 2);
         }
+        Marketplace.SetShop(salesPages, defaultPages);
         Run();
 
         EXPECT_EQ(StatusText(), c.status);
@@ -167,6 +201,7 @@ TEST_F(FailedRunTest, ServerErrorsOnSomePagesAreNamedAndOnlyAWholeSalesListingCo
         ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
         if (c.salesPass) {
             ExpectTablesCleared({&Form->Grid2(), &Form->Grid3()});
+            EXPECT_FALSE(test::FindControl<QPushButton>(*Form, "btnChart")->isEnabled());
             continue;
         }
         ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");

@@ -28,13 +28,17 @@ TFetchFailure Failure(int page, TFetchFailureKind kind, int status = 0) {
 
 // How a pass ended: the last page, the items and pages read, and the failed
 // pages with the last of them.
-TPassOutcome Pass(TPassEnd end, int lastPage, int items, int pagesRead, int failedPages = 0,
-                  std::optional<TFetchFailure> last = std::nullopt) {
+TPassOutcome Pass(TPassEnd end, int lastPage, int items, int pagesRead) {
     TPassOutcome outcome{end, lastPage, items};
     outcome.PagesRead = pagesRead;
-    outcome.FailedPages = failedPages;
-    outcome.LastFailure = last;
     outcome.Nick = test::Gbk("小店 a");
+    return outcome;
+}
+TPassOutcome Pass(TPassEnd end, int lastPage, int items, int pagesRead, int failedPages,
+                  const TFetchFailure& last) {
+    TPassOutcome outcome = Pass(end, lastPage, items, pagesRead);
+    outcome.FailedPages = failedPages;
+    outcome.LastFailure.emplace(last);
     return outcome;
 }
 
@@ -143,7 +147,11 @@ std::vector<EndCase> Endings() {
         {"no answer",
          {Pass(E::NoAnswer, 2, 0, 0, 2, Failure(2, K::ReadTimeout)), notRun},
          {},
-         "无法读取淘宝的宝贝列表（读取超时），未做比较，请检查网络后重试。"},
+         "无法读取淘宝的宝贝列表（销量排序第1页起连续2页读取超时），未做比较，请检查网络后重试。"},
+        {"no answer after a page",
+         {whole, Pass(E::NoAnswer, 3, 0, 0, 2, Failure(3, K::ConnectTimeout))},
+         {},
+         "无法读取淘宝的宝贝列表（默认排序第2页起连续2页连接超时），未做比较，请检查网络后重试。"},
         {"nothing could be read",
          {Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::ConnectionRefused)),
           Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::ConnectionRefused))},

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 using namespace korvane;
 using korvane::test::HttpResponse;
 using korvane::test::LoopbackPeer;
@@ -100,6 +102,27 @@ TEST_F(VersionCheckTest, FailuresAskNothing) {
     StartProgram(refused);
     StartProgram("");
     EXPECT_TRUE(Desktop.Questions.empty());
+}
+
+// A document that trickles in keeps every single wait short; the check
+// still gives up within its own limit, and a document cut short asks
+// nothing: the window opens as when the site cannot be reached.
+TEST_F(VersionCheckTest, TricklingDocumentDoesNotKeepTheWindowFromOpening) {
+    Server.Start();
+    Server.Add([](LoopbackPeer& peer) {
+        peer.ReadRequestHead();
+        peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 112\r\n\r\n1.0");
+        while (!peer.WaitForClientClose(std::chrono::milliseconds(1000)))
+            peer.Send("x");
+    });
+    const auto start = std::chrono::steady_clock::now();
+    StartProgram(Server.Url("/v"));
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_TRUE(Desktop.Questions.empty());
+    // The shipped limit is a few seconds; the document would take 109 more.
+    EXPECT_GE(took, std::chrono::milliseconds(kVersionCheckLimits.AnswerTimeoutMs));
+    EXPECT_LT(took, std::chrono::seconds(15));
 }
 
 TEST_F(VersionCheckTest, RedirectIsFollowedAndTheFinalBodyTested) {
