@@ -8,10 +8,12 @@
 #include "ListingFetch.h"
 #include "ListingPageBuilder.h"
 #include "ListingUrls.h"
+#include "LoopbackServer.h"
 #include "Main.h"
 #include "PaintRecorder.h"
 #include "QtWait.h"
 #include "RecordingDesktop.h"
+#include "RunReport.h"
 #include "ThreadUnit.h"
 
 #include <QAbstractScrollArea>
@@ -269,6 +271,58 @@ void BM_MarketplaceThatNeverAnswers(benchmark::State& state) {
     state.counters["pages_asked"] = static_cast<double>(marketplace.Requests().size());
 }
 BENCHMARK(BM_MarketplaceThatNeverAnswers)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+// A marketplace that sends each listing page's head at once and then the
+// page a byte at a time, every wait short, with the shipped limits: from the
+// press of 探测 until the run ends with its reason. Goal: within 60 s.
+void BM_MarketplaceThatTrickles(benchmark::State& state) {
+    test::FixtureMarketplace marketplace;
+    marketplace.SetShop(Pages(true), Pages(false));
+    for (int page = 1; page <= kMaxPagesPerPass; ++page) {
+        marketplace.SetFault(true, page, test::FixtureMarketplace::TFault::Trickle);
+        marketplace.SetFault(false, page, test::FixtureMarketplace::TFault::Trickle);
+    }
+    TMainFormSettings settings;
+    settings.SearchHost = marketplace.Host();
+    TBenchWindow window(std::move(settings));
+    for (auto _ : state) {
+        marketplace.ClearRequests();
+        state.SetIterationTime(window.Run());
+    }
+    state.counters["pages_asked"] = static_cast<double>(marketplace.Requests().size());
+}
+BENCHMARK(BM_MarketplaceThatTrickles)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+// The program's start against a publisher whose version document trickles
+// in a byte a second, with the shipped version check: from creating the
+// window to its being shown. Goal: within 15 s.
+void BM_StartAgainstATricklingVersionDocument(benchmark::State& state) {
+    test::LoopbackServer site;
+    site.Start();
+    for (auto _ : state) {
+        site.Add([](test::LoopbackPeer& peer) {
+            peer.ReadRequestHead();
+            peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 112\r\n\r\n1.0");
+            while (!peer.WaitForClientClose(std::chrono::milliseconds(1000)))
+                peer.Send("x");
+        });
+        test::TRecordingDesktop desktop;
+        TMainFormSettings settings;
+        settings.VersionUrl = site.Url("/soft/korvane/version.txt");
+        settings.Desktop = &desktop;
+        test::LeaveWebPanesEmpty(settings);
+        const Clock::time_point start = Clock::now();
+        TMainForm form(std::move(settings));
+        form.show();
+        test::WaitUntil([&form] { return form.isVisible(); }, 1000);
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    site.Stop();
+}
+BENCHMARK(BM_StartAgainstATricklingVersionDocument)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 } // namespace
 
