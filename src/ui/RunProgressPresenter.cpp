@@ -142,8 +142,9 @@ QString DefaultPartialText(const TPassOutcome& defaults) {
 
 // The marketplace lists no more than the page limit: items past the sales
 // listing's end are not counted as demoted.
-QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary) {
-    const QString cut = Text("淘宝最多列出%1页，销量排序未列全").arg(kMaxPagesPerPass);
+QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary, bool limitSaid) {
+    const QString cut = limitSaid ? Text("销量排序也未列全")
+                                  : Text("淘宝最多列出%1页，销量排序未列全").arg(kMaxPagesPerPass);
     if (!sales.LastPageLowestSales)
         return cut + Text("：其第%1页没有可读的销量，未列出的宝贝都计为降权。").arg(sales.LastPage);
     if (summary.PastCut == 0)
@@ -291,7 +292,9 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     if (report.DefaultPartial())
         clauses << DefaultPartialText(report.Default);
     if (report.SalesCut())
-        clauses << SalesCutText(report.Sales, summary);
+        clauses << SalesCutText(report.Sales, summary,
+                                report.DefaultPartial() &&
+                                    report.Default.End == TPassEnd::PageLimit);
     if (report.AnalysisFailed)
         clauses << Text("分析结果时出错（可能内存不足），结果可能不完整。");
     else

@@ -229,7 +229,7 @@ std::vector<EndCase> Endings() {
          {SalesToTheLimit(E::PageLimit, 397), Pass(E::PageLimit, 100, 4200, 100)},
          {4200, 20, 5, 397, 1},
          "淘宝最多列出100页，结果只含默认排序前100页的宝贝。"
-         "淘宝最多列出100页，销量排序未列全：5件销量不高于397笔的宝贝可能排在其后，未计为降权。"
+         "销量排序也未列全：5件销量不高于397笔的宝贝可能排在其后，未计为降权。"
          "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
 
         // The window could not take the items, or the analysis failed.
