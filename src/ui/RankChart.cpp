@@ -111,7 +111,8 @@ TRankChart::TRankChart(const TStringGrid& ranking, const TStringGrid& demoted, Q
         setFocus(Qt::OtherFocusReason);
     });
     setFocusPolicy(Qt::StrongFocus);
-    new TFocusFrame(this);
+    if (parent != nullptr)
+        new TFocusFrame(this);
     // The axes' labels take their room from the plot: the room at the edges
     // is measured on the plot that is left.
     connect(chart(), &QChart::plotAreaChanged, this, [this] { ShowRanks(); });
@@ -546,7 +547,7 @@ void TRankChart::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     event->accept();
-    ShowMenu(mapToGlobal(geometry().translated(-pos()).center()));
+    ShowMenu(mapToGlobal(rect().center()));
 }
 
 void TRankChart::ShowMenu(const QPoint& globalPos) {
