@@ -1,5 +1,8 @@
 #include "GridView.h"
 
+#include "FocusFrame.h"
+#include "SortHeader.h"
+
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,13 +20,27 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        QStyleOptionViewItem plain = option;
-        plain.state &= ~QStyle::State_HasFocus; // no focus frame over the text
-        QStyledItemDelegate::paint(painter, plain, index);
+        // As the desktop's list views: the selection in the highlight colour
+        // while the table has the focus, in grey when it has not; the focus
+        // rectangle on the current cell only while it has the focus.
+        QStyleOptionViewItem cell = option;
+        const bool focused = View->hasFocus();
+        cell.state &= ~QStyle::State_HasFocus; // the style's own would hide in the highlight
+        if (!focused) {
+            cell.palette.setBrush(QPalette::Highlight, TGridView::kUnfocusedSelection);
+            cell.palette.setBrush(QPalette::HighlightedText, QColor(Qt::black));
+        }
+        QStyledItemDelegate::paint(painter, cell, index);
         if (View->DrawCellHook()) {
             painter->save();
-            View->DrawCellHook()(*painter, index.column() + 1, index.row() + 1, option.rect,
-                                 option);
+            View->DrawCellHook()(*painter, index.column() + 1, index.row() + 1, cell.rect, cell);
+            painter->restore();
+        }
+        if (focused && index == View->currentIndex()) {
+            painter->save();
+            painter->setPen(QPen(TGridView::kCurrentCellFrame, 1, Qt::DotLine));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(cell.rect.adjusted(1, 1, -2, -2));
             painter->restore();
         }
     }
@@ -43,6 +60,7 @@ QFont TableFont(bool bold) {
 
 TGridView::TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent)
     : QTableView(parent), Model(new TGridModel(grid, this)) {
+    setHorizontalHeader(new TSortHeader(Qt::Horizontal, this));
     setModel(Model);
     setItemDelegate(new THookDelegate(this));
     setFont(TableFont(false));
@@ -108,6 +126,18 @@ TGridView::TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent
     ApplyColumnWidths();
     if (Model->rowCount() > 0 && Model->columnCount() > 0)
         setCurrentIndex(Model->index(0, 0));
+    if (parent != nullptr)
+        new TFocusFrame(this);
+}
+
+void TGridView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    viewport()->update(); // the selection's colour goes with the focus
+}
+
+void TGridView::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TGridView::ApplyColumnWidths() {

@@ -2,6 +2,7 @@
 
 #include "GridModel.h"
 
+#include <QColor>
 #include <QTableView>
 
 #include <functional>
@@ -22,6 +23,11 @@ public:
     using TDrawCellHook =
         std::function<void(QPainter& painter, int column, int row, const QRect& rect,
                            const QStyleOptionViewItem& option)>;
+
+    // The selection of a table without the focus, as the desktop greys it.
+    static inline const QColor kUnfocusedSelection{217, 217, 217};
+    // The dotted rectangle round the current cell of the table with the focus.
+    static inline const QColor kCurrentCellFrame{0, 0, 0};
 
     TGridView(TStringGrid& grid, bool userResizesColumns, QWidget* parent);
 
@@ -46,6 +52,8 @@ signals:
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void ApplyColumnWidths();

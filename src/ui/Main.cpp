@@ -188,6 +188,7 @@ void TMainForm::CreateControls() {
     // The ranking tab's controls in the order they stand, then the table.
     setTabOrder(btnSort, btnChart);
     setTabOrder(btnChart, sgData3);
+    setTabOrder(sgData3, chtRanking);
     new TKeyboardConventions(this, MainPage);
 }
 
@@ -196,20 +197,24 @@ QFrame* TMainForm::CreatePublisherPanel(QWidget* parent, const char* name) {
     panel->setFrameShape(QFrame::Box);
     panel->setFrameShadow(QFrame::Sunken);
     int top = 16;
+    int number = 1;
     for (const publisher::PanelLink& link : publisher::kPanelLinks) {
         auto* caption = new QLabel(Text(link.Caption), panel);
         caption->setGeometry(8, top, 84, 13 + 4);
         auto* label = new TLinkLabel(Text(link.Text), Text(link.Url), *Desktop, panel);
+        label->setObjectName(
+            QStringLiteral("%1Link%2").arg(QString::fromLatin1(name)).arg(number++));
         label->setGeometry(104, top, 129, 17);
         top += 24;
     }
     auto* contact = new QLabel(Text(publisher::kContactCaption), panel);
     contact->setGeometry(8, 96, 76, 13 + 4);
-    auto* number = new QLineEdit(Text(publisher::kContactNumber), panel);
-    number->setGeometry(80, 95, 65, 18);
-    number->setReadOnly(true);
-    number->setTextMargins(0, 0, 0, 0);
-    number->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+    auto* contactNumber = new QLineEdit(Text(publisher::kContactNumber), panel);
+    contactNumber->setObjectName(QString::fromLatin1(name) + QStringLiteral("QQ"));
+    contactNumber->setGeometry(80, 95, 65, 18);
+    contactNumber->setReadOnly(true);
+    contactNumber->setTextMargins(0, 0, 0, 0);
+    contactNumber->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
     auto* note = new QLabel(Text(publisher::kContactNote), panel);
     note->setGeometry(140, 96, 156, 13 + 4);
     return panel;

@@ -1,5 +1,6 @@
 #include "RankChart.h"
 
+#include "FocusFrame.h"
 #include "GbkCodec.h"
 #include "MyUtils.h"
 #include "ResultTables.h"
@@ -7,8 +8,12 @@
 
 #include <QApplication>
 #include <QCategoryAxis>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRubberBand>
@@ -93,14 +98,21 @@ TRankChart::TRankChart(const TStringGrid& ranking, const TStringGrid& demoted, Q
     for (QWidget* control : {static_cast<QWidget*>(ShowAllButton),
                              static_cast<QWidget*>(HomeButton), static_cast<QWidget*>(ZoomHint)})
         control->hide();
+    // 还原 greys out when pressed: a button with the focus would hand it on
+    // to the next control in the window. The chart has their keys instead.
+    for (QPushButton* button : {ShowAllButton, HomeButton})
+        button->setFocusPolicy(Qt::NoFocus);
     connect(ShowAllButton, &QPushButton::clicked, this, [this] {
-        Ranks.ShowAll(!Ranks.ShowsAll());
-        ShowRanks();
+        ToggleAll();
+        setFocus(Qt::OtherFocusReason);
     });
     connect(HomeButton, &QPushButton::clicked, this, [this] {
-        Ranks.Home();
-        ShowRanks();
+        GoHome();
+        setFocus(Qt::OtherFocusReason);
     });
+    setFocusPolicy(Qt::StrongFocus);
+    if (parent != nullptr)
+        new TFocusFrame(this);
     // The axes' labels take their room from the plot: the room at the edges
     // is measured on the plot that is left.
     connect(chart(), &QChart::plotAreaChanged, this, [this] { ShowRanks(); });
@@ -433,6 +445,138 @@ void TRankChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     NothingRanked->setGeometry(rect());
     PlaceControls();
+}
+
+void TRankChart::ZoomBy(qreal factor) {
+    Ranks.ScaleAbout(factor, Ranks.Current().center());
+    ShowRanks();
+}
+
+void TRankChart::GoBack() {
+    if (Ranks.Back())
+        ShowRanks();
+}
+
+void TRankChart::GoHome() {
+    Ranks.Home();
+    ShowRanks();
+}
+
+void TRankChart::ToggleAll() {
+    Ranks.ShowAll(!Ranks.ShowsAll());
+    ShowRanks();
+}
+
+QImage TRankChart::Picture() const {
+    return viewport()->grab().toImage();
+}
+
+void TRankChart::CopyPicture() {
+    QGuiApplication::clipboard()->setImage(Picture());
+}
+
+bool TRankChart::KeyCommand(const QKeyEvent& key, bool run) {
+    const auto act = [run](auto&& command) {
+        if (run)
+            command();
+        return true;
+    };
+    if (key.matches(QKeySequence::Copy))
+        return act([this] { CopyPicture(); });
+    // Nothing drawn, nothing to zoom; Shift is how some keyboards give +.
+    const Qt::KeyboardModifiers chord =
+        key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (AxisX == nullptr || chord != Qt::NoModifier)
+        return false;
+    const bool shift = key.modifiers() & Qt::ShiftModifier;
+    switch (key.key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        return act([this] { ZoomBy(kWheelZoom); });
+    case Qt::Key_Minus:
+        return act([this] { ZoomBy(1 / kWheelZoom); });
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        if (shift)
+            return false;
+        const qreal across = key.key() == Qt::Key_Left    ? -kPanStep
+                             : key.key() == Qt::Key_Right ? kPanStep
+                                                          : 0;
+        const qreal down = key.key() == Qt::Key_Up     ? -kPanStep
+                           : key.key() == Qt::Key_Down ? kPanStep
+                                                       : 0;
+        return act([this, across, down] {
+            Ranks.Pan(across, down);
+            ShowRanks();
+        });
+    }
+    case Qt::Key_Backspace:
+    case Qt::Key_Escape:
+        // Esc with nothing to go back to is the window's: it stops a run.
+        if (shift || !Ranks.CanGoBack())
+            return false;
+        return act([this] { GoBack(); });
+    case Qt::Key_Home:
+        return !shift && act([this] { GoHome(); });
+    default:
+        return false;
+    }
+}
+
+// The window's shortcuts (Esc stops a run) come before the focused
+// control's keys; the keys the chart answers now are its own.
+bool TRankChart::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        KeyCommand(static_cast<const QKeyEvent&>(*event), false)) {
+        event->accept();
+        return true;
+    }
+    return QChartView::event(event);
+}
+
+void TRankChart::keyPressEvent(QKeyEvent* event) {
+    if (KeyCommand(*event, true)) {
+        event->accept();
+        return;
+    }
+    QChartView::keyPressEvent(event);
+}
+
+// The right button goes back a step; the menu is the keyboard's.
+void TRankChart::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        event->accept();
+        return;
+    }
+    event->accept();
+    ShowMenu(mapToGlobal(rect().center()));
+}
+
+void TRankChart::ShowMenu(const QPoint& globalPos) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("ChartMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool drawn = AxisX != nullptr;
+    // The keys beside the entries, after a tab, as a menu shows shortcuts;
+    // the chart takes the keys itself.
+    const auto add = [this, menu](const char* name, const QString& text, bool enabled,
+                                  auto&& command) {
+        QAction* action = menu->addAction(text, this, command);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        return action;
+    };
+    add("actZoomIn", Text("放大\t+"), drawn, [this] { ZoomBy(kWheelZoom); });
+    add("actZoomOut", Text("缩小\t-"), drawn, [this] { ZoomBy(1 / kWheelZoom); });
+    add("actBack", Text("退回\tBackspace"), drawn && Ranks.CanGoBack(), [this] { GoBack(); });
+    add("actHome", Text("还原\tHome"), drawn && Ranks.Zoomed(), [this] { GoHome(); });
+    if (drawn && Ranks.HasTopView())
+        add("actShowAll", ShowAllButton->text(), true, [this] { ToggleAll(); });
+    menu->addSeparator();
+    add("actCopyChart", Text("复制图表\tCtrl+C"), true, [this] { CopyPicture(); });
+    menu->popup(globalPos);
 }
 
 } // namespace korvane

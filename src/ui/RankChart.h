@@ -10,6 +10,8 @@
 #include <string>
 
 class QCategoryAxis;
+class QImage;
+class QKeyEvent;
 class QLabel;
 class QLineSeries;
 class QPushButton;
@@ -27,6 +29,12 @@ namespace korvane {
 // A large shop opens on its top sellers; 显示全部 shows every item. The wheel
 // zooms about the pointer, dragging a rectangle zooms in to it, the right
 // button goes back a step and 还原 back to where the chart opened.
+//
+// With the focus (its frame shows it) the keys do the same: + and - zoom
+// about the centre, the arrows move the view, Backspace or Esc go back a
+// step, Home is 还原, Ctrl+C copies the chart as a picture; Shift+F10 or
+// the Menu key open a menu of these. Its buttons take no focus: pressing
+// one leaves the focus on the chart.
 class TRankChart final : public QChartView {
     Q_OBJECT
 public:
@@ -43,6 +51,8 @@ public:
     static constexpr qreal kWheelZoom = 0.8;
     // A dragged rectangle narrower or lower than this, in pixels, zooms nothing.
     static constexpr int kMinBand = 5;
+    // An arrow key moves the view by this share of the ranks shown.
+    static constexpr qreal kPanStep = 0.1;
 
     using TOpenItem = std::function<void(const std::string& id)>;
 
@@ -68,6 +78,8 @@ public:
     const TRankView& View() const { return Ranks; }
     // The plot area in viewport coordinates: the points are clipped to it.
     QRect PlotRect() const;
+    // The chart as Ctrl+C copies it: what it shows, without its buttons.
+    QImage Picture() const;
 
 protected:
     bool viewportEvent(QEvent* event) override;
@@ -78,6 +90,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void DrawNow();
@@ -87,6 +102,14 @@ private:
     void ShowRanks();
     void PlaceControls();
     std::optional<QPointF> RanksAt(const QPoint& position) const;
+    // Whether the key is one of the chart's now; run does what it says.
+    bool KeyCommand(const QKeyEvent& key, bool run);
+    void ShowMenu(const QPoint& globalPos);
+    void ZoomBy(qreal factor);
+    void GoBack();
+    void GoHome();
+    void ToggleAll();
+    void CopyPicture();
     int RowOf(int salesRank, int rank) const;
 
     const TStringGrid& Ranking;

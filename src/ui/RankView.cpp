@@ -71,6 +71,10 @@ void TRankView::ScaleAbout(double factor, QPointF fixed) {
     Shown = Bounded(QRectF(QPointF(left, top), QPointF(right, bottom)));
 }
 
+void TRankView::Pan(double across, double down) {
+    Shown = Bounded(Shown.translated(across * Shown.width(), down * Shown.height()));
+}
+
 bool TRankView::Back() {
     if (!Earlier.isEmpty()) {
         Shown = Earlier.takeLast();

@@ -39,6 +39,11 @@ public:
     bool Back();
     // The base view again.
     void Home();
+    // Moves the view by these shares of its width and height, within the
+    // shop; the size and the way back stay.
+    void Pan(double across, double down);
+    // Whether Back would change the view.
+    bool CanGoBack() const { return !Earlier.isEmpty() || Shown != Base; }
 
 private:
     QRectF Bounded(QRectF ranks) const;

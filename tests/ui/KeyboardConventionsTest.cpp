@@ -1,10 +1,13 @@
 // The window's keys wherever the focus is: Tab out of a table, tabs switched
-// with Ctrl+Tab and Ctrl+PgDn, Shift+F10 for the context menu.
+// with Ctrl+Tab and Ctrl+PgDn, Shift+F10 for the context menu; where the
+// focus is, as a table and a link show it; the links opened by key.
 #include "Main.h"
 #include "RunWindowTest.h"
 
 #include "FixtureMarketplace.h"
+#include "FocusFrame.h"
 #include "GridView.h"
+#include "LinkLabel.h"
 #include "QtWait.h"
 #include "RecordingDesktop.h"
 #include "TestWindow.h"
@@ -12,6 +15,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -59,6 +63,12 @@ protected:
         table->setFocus();
         table->setCurrentIndex(table->model()->index(row, column));
         ASSERT_TRUE(table->hasFocus());
+    }
+    // Tab from the tab bar of that tab, as a seller reaches its first control.
+    void TabFromTabBar(int tab) {
+        ShowTab(tab);
+        Tabs()->tabBar()->setFocus();
+        Key(Qt::Key_Tab);
     }
     static QWidget* Focus() { return QApplication::focusWidget(); }
     static void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -213,6 +223,143 @@ TEST_F(KeyboardConventionsTest, EnterInTheNickBoxStartsNoRun) {
     }
     QTest::qWait(50);
     EXPECT_TRUE(Marketplace.Requests().empty());
+}
+
+// The highlight of the window's style, as a focused table's selection and
+// the focus frame are drawn.
+QColor Highlight(const QWidget& widget) {
+    return widget.palette().color(QPalette::Active, QPalette::Highlight);
+}
+
+TEST_F(KeyboardConventionsTest, FocusedTableShowsItsFrameAndCurrentCell) {
+    for (int tab = 0; tab < 3; ++tab) {
+        SCOPED_TRACE(tab);
+        TGridView* table = Table(tab);
+        QWidget* page = table->parentWidget();
+        // Its first row, selected by the arrow: a cell with text at its left only.
+        TabFromTabBar(tab);
+        if (tab == 2) // past the sort list and the two buttons
+            for (int i = 0; i < 3; ++i)
+                Key(Qt::Key_Tab);
+        ASSERT_TRUE(table->hasFocus());
+        Key(Qt::Key_Down);
+        Key(Qt::Key_Up);
+        const QModelIndex cell = table->model()->index(0, 0);
+        ASSERT_EQ(table->currentIndex(), cell);
+        const QRect rect = table->visualRect(cell);
+        const QPoint blank(rect.right() - 6, rect.center().y());
+        const QRect frameLine(rect.left() + 1, rect.top() + 1, rect.width() - 2, 1);
+        const auto look = [&] {
+            QApplication::processEvents();
+            struct Look {
+                QColor background;
+                int darkOnFrameLine = 0;
+                QColor besideTable;
+            } seen;
+            const QImage cells = table->viewport()->grab().toImage();
+            seen.background = cells.pixelColor(blank);
+            for (int x = frameLine.left(); x <= frameLine.right(); ++x)
+                seen.darkOnFrameLine += cells.pixelColor(x, frameLine.top()).value() < 60;
+            const QImage around = page->grab().toImage();
+            seen.besideTable = around.pixelColor(table->x() - 1, table->y() + table->height() / 2);
+            return seen;
+        };
+
+        const auto focused = look();
+        EXPECT_EQ(focused.background, Highlight(*table));
+        EXPECT_GT(focused.darkOnFrameLine, frameLine.width() / 4); // the dotted rectangle
+        EXPECT_EQ(focused.besideTable, Highlight(*table));
+        auto* frame = Find<TFocusFrame>(
+            (table->objectName() + QStringLiteral("Focus")).toLatin1().constData());
+        EXPECT_TRUE(frame->isVisible());
+
+        Key(Qt::Key_Tab); // on to the next control: the same cell, greyed
+        ASSERT_FALSE(table->hasFocus());
+        const auto unfocused = look();
+        EXPECT_EQ(unfocused.background, TGridView::kUnfocusedSelection);
+        EXPECT_EQ(unfocused.darkOnFrameLine, 0);
+        EXPECT_NE(unfocused.besideTable, Highlight(*table));
+        EXPECT_FALSE(frame->isVisible());
+        EXPECT_EQ(table->currentIndex(), cell);
+    }
+}
+
+TEST_F(KeyboardConventionsTest, TabReachesEveryLinkWhichShowsItsFocusAndOpensByKey) {
+    // The first tab's chain: the table, the panel's links and QQ box, the
+    // status bar's link, the nick box.
+    const std::vector<const char*> chain = {"sgData1",       "ADPanel1Link1", "ADPanel1Link2",
+                                            "ADPanel1Link3", "ADPanel1QQ",    "labCP",
+                                            "txtID"};
+    TabFromTabBar(0);
+    EXPECT_EQ(Focus()->objectName().toStdString(), chain[0]);
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        Key(Qt::Key_Tab);
+        EXPECT_EQ(Focus()->objectName().toStdString(), chain[i]);
+    }
+    for (std::size_t i = chain.size() - 1; i-- > 0;) {
+        Key(Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(Focus()->objectName().toStdString(), chain[i]);
+    }
+    // The second tab has its own panel; the ranking tab goes from the table
+    // to the status bar's link.
+    TabFromTabBar(1);
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Focus()->objectName().toStdString(), "ADPanel2Link1");
+    TabFromTabBar(2);
+    for (int i = 0; i < 4; ++i)
+        Key(Qt::Key_Tab);
+    EXPECT_EQ(Focus()->objectName().toStdString(), "labCP");
+
+    // A link with the focus shows it; Enter, the keypad's Enter and Space
+    // open it as a click does; other keys, and a held key's repeats, do not.
+    struct Case {
+        const char* link;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        bool opens;
+    };
+    const std::vector<Case> cases = {
+        {"ADPanel1Link1", Qt::Key_Return, Qt::NoModifier, true},
+        {"ADPanel1Link2", Qt::Key_Space, Qt::NoModifier, true},
+        {"ADPanel1Link3", Qt::Key_Enter, Qt::KeypadModifier, true},
+        {"labCP", Qt::Key_Return, Qt::NoModifier, true},
+        {"ADPanel1Link1", Qt::Key_A, Qt::NoModifier, false},
+        {"ADPanel1Link1", Qt::Key_Return, Qt::ControlModifier, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.link) + " " + std::to_string(c.key));
+        auto* link = Find<TLinkLabel>(c.link);
+        ShowTab(0);
+        Find<QWidget>("txtID")->setFocus();
+        QApplication::processEvents();
+        const QImage plain = link->grab().toImage();
+        // Reached by Tab and Shift+Tab from the nick box.
+        for (int i = 0; i < 20 && Focus() != link; ++i)
+            Key(Qt::Key_Tab, Qt::ShiftModifier);
+        ASSERT_EQ(Focus(), link);
+        EXPECT_NE(link->grab().toImage(), plain);
+        Desktop.Opened.clear();
+        Key(c.key, c.modifiers);
+        if (c.opens) {
+            ASSERT_EQ(Desktop.Opened.size(), 1u);
+            EXPECT_EQ(Desktop.Opened[0].Url, link->Url());
+            EXPECT_EQ(Desktop.Opened[0].Mode, TDesktopServices::TShowMode::Normal);
+        } else {
+            EXPECT_TRUE(Desktop.Opened.empty());
+        }
+        EXPECT_EQ(Focus(), link);
+    }
+    auto* link = Find<TLinkLabel>("ADPanel1Link1");
+    link->setFocus();
+    Desktop.Opened.clear();
+    QTest::keyPress(link, Qt::Key_Space);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "),
+                         true);
+        QApplication::sendEvent(link, &repeat);
+    }
+    QTest::keyRelease(link, Qt::Key_Space);
+    EXPECT_EQ(Desktop.Opened.size(), 1u);
 }
 
 } // namespace

@@ -15,10 +15,13 @@
 
 #include <QApplication>
 #include <QCategoryAxis>
+#include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QMenu>
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QTabWidget>
@@ -142,6 +145,34 @@ protected:
     QRectF Shown() const { return Chart()->View().Current(); }
 
     QWidget* ChartSurface() const { return Chart()->viewport(); }
+    static QWidget* Focus() { return QApplication::focusWidget(); }
+    static void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(Focus(), static_cast<Qt::Key>(key), modifiers);
+        Settle();
+    }
+    // The chart reached as a seller reaches it: Tab from 表格.
+    void TabToChart() {
+        ChartButton()->setFocus();
+        Key(Qt::Key_Tab);
+        ASSERT_EQ(Focus(), Chart());
+    }
+    static QMenu* OpenMenu() { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); }
+    static QAction* MenuAction(QMenu* menu, const char* name) {
+        auto* action = menu->findChild<QAction*>(QString::fromLatin1(name));
+        EXPECT_NE(action, nullptr) << name;
+        return action;
+    }
+    // In the open menu, that entry with the arrows' highlight, then Enter.
+    void ChooseInMenu(const char* name) {
+        Settle();
+        QMenu* menu = OpenMenu();
+        ASSERT_NE(menu, nullptr);
+        menu->setActiveAction(MenuAction(menu, name));
+        QTest::keyClick(menu, Qt::Key_Return);
+        Settle();
+        EXPECT_EQ(OpenMenu(), nullptr);
+        EXPECT_EQ(Focus(), Chart());
+    }
     // A point of the viewport far from every point: the chart's top left corner.
     static QPoint Blank() { return {3, 3}; }
 };
@@ -649,6 +680,188 @@ TEST_F(RankChartTest, WheelAndRectangleZoomAndTheWayBack) {
     EXPECT_EQ(Shown(), top);
     wheel(at, -30);
     EXPECT_EQ(Shown(), QRectF(QPointF(1, 1), QPointF(4200, 4200)));
+}
+
+TEST_F(RankChartTest, ChartWithTheFocusShowsItAndAnswersItsKeys) {
+    DrawShop(4200);
+    const QRectF top = Shown();
+    TabToChart();
+    // The frame in the highlight colour beside it, only while it has the focus.
+    const auto frameShown = [this] {
+        QApplication::processEvents();
+        const QImage page = Chart()->parentWidget()->grab().toImage();
+        const QColor beside = page.pixelColor(Chart()->x() - 1, Chart()->y() + 50);
+        return beside == Chart()->palette().color(QPalette::Active, QPalette::Highlight);
+    };
+    EXPECT_TRUE(frameShown());
+
+    const auto near = [](QRectF a, QRectF b) {
+        return std::abs(a.left() - b.left()) < 0.01 && std::abs(a.right() - b.right()) < 0.01 &&
+               std::abs(a.top() - b.top()) < 0.01 && std::abs(a.bottom() - b.bottom()) < 0.01;
+    };
+    const auto scaled = [](QRectF r, qreal f) {
+        const QPointF c = r.center();
+        return QRectF(QPointF(c.x() - (c.x() - r.left()) * f, c.y() - (c.y() - r.top()) * f),
+                      QPointF(c.x() + (r.right() - c.x()) * f, c.y() + (r.bottom() - c.y()) * f));
+    };
+    const qreal in = TRankChart::kWheelZoom;
+    const QRectF zoomed = scaled(top, in);
+    const QRectF twice = scaled(zoomed, in);
+    const qreal step = TRankChart::kPanStep;
+    struct Step {
+        const char* name;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QRectF shown;
+    };
+    const std::vector<Step> steps = {
+        {"+ zooms in about the centre", Qt::Key_Plus, Qt::NoModifier, zoomed},
+        {"- zooms out about it", Qt::Key_Minus, Qt::NoModifier, top},
+        {"+ as the main keyboard gives it", Qt::Key_Plus, Qt::ShiftModifier, zoomed},
+        {"the keypad's +", Qt::Key_Plus, Qt::KeypadModifier, twice},
+        {"Right", Qt::Key_Right, Qt::NoModifier, twice.translated(step * twice.width(), 0)},
+        {"Down", Qt::Key_Down, Qt::NoModifier,
+         twice.translated(step * twice.width(), step * twice.height())},
+        {"Left", Qt::Key_Left, Qt::NoModifier, twice.translated(0, step * twice.height())},
+        {"Up", Qt::Key_Up, Qt::NoModifier, twice},
+        {"Backspace goes back to where the chart opened", Qt::Key_Backspace, Qt::NoModifier, top},
+        {"Left at rank 1 goes no further", Qt::Key_Left, Qt::NoModifier, top},
+        {"+ again", Qt::Key_Plus, Qt::NoModifier, zoomed},
+        {"Esc goes back too", Qt::Key_Escape, Qt::NoModifier, top},
+        {"and, with nothing to go back to, is the window's", Qt::Key_Escape, Qt::NoModifier, top},
+        {"+", Qt::Key_Plus, Qt::NoModifier, zoomed},
+        {"+", Qt::Key_Equal, Qt::NoModifier, twice},
+        {"Home is 还原", Qt::Key_Home, Qt::NoModifier, top},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        Key(s.key, s.modifiers);
+        const QRectF shown = Shown();
+        EXPECT_TRUE(near(shown, s.shown))
+            << shown.left() << " " << shown.right() << " " << shown.top() << " " << shown.bottom();
+        EXPECT_EQ(HomeButton()->isEnabled(), shown != top);
+        EXPECT_EQ(Focus(), Chart());
+    }
+
+    // Ctrl+C: the chart as it is shown, without its buttons.
+    QGuiApplication::clipboard()->clear();
+    Key(Qt::Key_C, Qt::ControlModifier);
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), ChartSurface()->size());
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
+              Chart()->Picture().convertToFormat(QImage::Format_RGB32));
+
+    // Tab goes on to the status bar's link, Shift+Tab back to the chart and 表格.
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("labCP"));
+    EXPECT_FALSE(frameShown());
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Focus(), Chart());
+    Key(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(Focus(), ChartButton());
+}
+
+TEST_F(RankChartTest, HomeAndShowAllLeaveTheFocusOnTheChart) {
+    DrawShop(4200);
+    TabToChart();
+    Key(Qt::Key_Plus);
+    ASSERT_TRUE(HomeButton()->isEnabled());
+    QTest::mouseClick(HomeButton(), Qt::LeftButton);
+    Settle();
+    EXPECT_FALSE(HomeButton()->isEnabled()); // greyed out, and the focus stays
+    EXPECT_EQ(Focus(), Chart());
+    // From elsewhere too: pressing a button of the chart is using the chart.
+    Find<QLineEdit>("txtID")->setFocus();
+    QTest::mouseClick(ShowAllButton(), Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(Chart()->View().ShowsAll());
+    EXPECT_EQ(Focus(), Chart());
+    // Neither is a stop of its own: the chart's keys and menu do what they do.
+    for (QPushButton* button : {HomeButton(), ShowAllButton()})
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+}
+
+TEST_F(RankChartTest, ShiftF10AndTheMenuKeyOpenTheChartsMenu) {
+    DrawShop(4200);
+    const QRectF top = Shown();
+    TabToChart();
+    Key(Qt::Key_F10, Qt::ShiftModifier);
+    QMenu* menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->objectName(), QStringLiteral("ChartMenu"));
+    EXPECT_EQ(menu->parentWidget(), Chart());
+    const QRect chartOnScreen(Chart()->mapToGlobal(QPoint(0, 0)), Chart()->size());
+    EXPECT_TRUE(chartOnScreen.contains(menu->pos()));
+    // Nothing to go back to yet.
+    EXPECT_TRUE(MenuAction(menu, "actZoomIn")->isEnabled());
+    EXPECT_TRUE(MenuAction(menu, "actZoomOut")->isEnabled());
+    EXPECT_FALSE(MenuAction(menu, "actBack")->isEnabled());
+    EXPECT_FALSE(MenuAction(menu, "actHome")->isEnabled());
+    EXPECT_EQ(MenuAction(menu, "actShowAll")->text(), QString::fromUtf8("显示全部"));
+    EXPECT_TRUE(MenuAction(menu, "actCopyChart")->isEnabled());
+    // Its first entry by the keyboard: 放大.
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(OpenMenu(), nullptr);
+    EXPECT_NEAR(Shown().width(), top.width() * TRankChart::kWheelZoom, 0.01);
+    EXPECT_EQ(Focus(), Chart());
+
+    // The Menu key reaches a control as a keyboard context menu event.
+    struct Entry {
+        const char* action;
+        bool zoomed;   // the view differs from where the chart opened
+        bool showsAll; // afterwards
+    };
+    for (const Entry& e : {Entry{"actBack", false, false}, Entry{"actZoomIn", true, false},
+                           Entry{"actHome", false, false}, Entry{"actShowAll", false, true},
+                           Entry{"actShowAll", false, false}}) {
+        SCOPED_TRACE(e.action);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                  Chart()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(Chart(), &menuKey);
+        ChooseInMenu(e.action);
+        EXPECT_EQ(Chart()->View().Zoomed(), e.zoomed);
+        EXPECT_EQ(Chart()->View().ShowsAll(), e.showsAll);
+    }
+    Key(Qt::Key_F10, Qt::ShiftModifier);
+    QGuiApplication::clipboard()->clear();
+    ChooseInMenu("actCopyChart");
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), ChartSurface()->size());
+
+    // The right button goes back, and opens no menu.
+    Key(Qt::Key_Plus);
+    QTest::mouseClick(ChartSurface(), Qt::RightButton, {}, Blank());
+    Settle();
+    EXPECT_EQ(OpenMenu(), nullptr);
+    EXPECT_FALSE(Chart()->View().Zoomed());
+
+    // A small shop has no 显示全部 in its menu.
+    DrawShop(60);
+    Chart()->setFocus();
+    Key(Qt::Key_F10, Qt::ShiftModifier);
+    menu = OpenMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->findChild<QAction*>(QStringLiteral("actShowAll")), nullptr);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    Settle();
+    EXPECT_EQ(OpenMenu(), nullptr);
+    EXPECT_EQ(Focus(), Chart());
+}
+
+TEST_F(RankChartTest, EscWithTheFocusOnTheChartStillStopsARun) {
+    DrawShop(4200);
+    TabToChart();
+    Key(Qt::Key_Plus); // a chart that had somewhere to go back to
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
+                        FixtureMarketplace::ShopPages({V, W, X, Y, Z}));
+    Marketplace.SetDelay(std::chrono::milliseconds(300));
+    Press("shop");
+    ASSERT_FALSE(SearchButton()->isEnabled());
+    Chart()->setFocus();
+    Key(Qt::Key_Escape);
+    WaitForRunEnd();
+    EXPECT_EQ(StatusText().rfind("已停止", 0), 0u) << StatusText();
 }
 
 } // namespace

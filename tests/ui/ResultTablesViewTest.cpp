@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTabWidget>
 #include <QtTest/QTest>
 
@@ -374,6 +376,67 @@ TEST_F(ResultTablesViewTest, HeaderArrowAndSortListShowTheTablesOrder) {
     EXPECT_EQ(header->sortIndicatorSection(), ranking::kSales - 1);
     EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_EQ(choice->currentIndex(), 2);
+}
+
+// Where the sort arrow of a header section points, from the pixels that the
+// arrow changes: +1 up (its rows widen downwards), -1 down, 0 no arrow. A
+// row's width is its span, as a style may draw the arrow in outline.
+int ArrowDirection(const QImage& plain, const QImage& sorted) {
+    int firstWidth = 0, lastWidth = 0;
+    for (int y = 0; y < sorted.height(); ++y) {
+        int from = -1, to = -1;
+        for (int x = 0; x < sorted.width(); ++x)
+            if (sorted.pixel(x, y) != plain.pixel(x, y)) {
+                from = from < 0 ? x : from;
+                to = x;
+            }
+        if (from < 0)
+            continue;
+        if (firstWidth == 0)
+            firstWidth = to - from + 1;
+        lastWidth = to - from + 1;
+    }
+    return firstWidth == lastWidth ? 0 : firstWidth < lastWidth ? 1 : -1;
+}
+
+TEST_F(ResultTablesViewTest, SortArrowPointsUpForAscendingOnLinuxAndWindowsStyles) {
+    ShowTab(2);
+    FillRanking({{"a", "5", "30.00", "1", "3", "2"},
+                 {"b", "12", "10.00", "3", "1", "-2"},
+                 {"c", "7", "20.00", "2", "2", "0"}});
+    QHeaderView* header = View("sgData3")->horizontalHeader();
+    for (const char* name : {"Fusion", "Windows"}) {
+        SCOPED_TRACE(name);
+        std::unique_ptr<QStyle> style(QStyleFactory::create(QString::fromLatin1(name)));
+        ASSERT_NE(style, nullptr);
+        header->setStyle(style.get());
+        // Back to the window's own before the style goes, pass or fail.
+        const std::unique_ptr<QHeaderView, void (*)(QHeaderView*)> restore(
+            header, [](QHeaderView* h) { h->setStyle(nullptr); });
+        const int logical = ranking::kDifference - 1;
+        const auto section = [&] {
+            QApplication::processEvents();
+            return header
+                ->grab(QRect(header->sectionViewportPosition(logical), 0,
+                             header->sectionSize(logical), header->height()))
+                .toImage();
+        };
+        // Wide enough that the label keeps its place beside the arrow.
+        header->resizeSection(logical, 120);
+        header->setSortIndicatorShown(false);
+        const QImage plain = section();
+        // Each press turns the order round: the order the header names is
+        // the table's, and the arrow follows it.
+        for (int press = 0; press < 3; ++press) {
+            PressHeader(ranking::kDifference);
+            ASSERT_EQ(header->sortIndicatorSection(), logical);
+            const bool descending = header->sortIndicatorOrder() == Qt::DescendingOrder;
+            SCOPED_TRACE(descending ? "descending" : "ascending");
+            EXPECT_TRUE(Ordered(Column(ranking::kDifference), descending));
+            const QImage sorted = section();
+            EXPECT_EQ(ArrowDirection(plain, sorted), descending ? -1 : 1);
+        }
+    }
 }
 
 TEST_F(ResultTablesViewTest, DoubleClickOpensTheSelectedItem) {

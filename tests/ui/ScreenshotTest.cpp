@@ -1,7 +1,7 @@
 // Not a check: with KORVANE_SCREENSHOT_DIR set, runs a detection against a
 // sample shop and saves each result tab, and the ranking chart, as a PNG, to
-// look at; then the chart of a shop of 4,200 items, as it opens, whole and
-// zoomed.
+// look at, and the chart and the ranking table with the keyboard's focus; then the chart of a shop
+// of 4,200 items, as it opens, whole and zoomed.
 #include "Main.h"
 
 #include "FixtureMarketplace.h"
@@ -95,9 +95,32 @@ TEST(Screenshot, ResultTabs) {
         EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-tab%2.png").arg(dir).arg(tab)));
     }
     // The ranking tab once more, as a chart.
-    form->findChild<QPushButton*>(QStringLiteral("btnChart"))->click();
+    auto* chartButton = form->findChild<QPushButton*>(QStringLiteral("btnChart"));
+    chartButton->click();
     QTest::qWait(100);
     EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-chart.png").arg(dir)));
+
+    // Where the keyboard is, as the keys leave it: the chart reached by Tab
+    // from 表格 and zoomed in by +; then the table, back by 表格, with the
+    // focus on its fourth row.
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const auto key = [](Qt::Key pressed) {
+        QTest::keyClick(QApplication::focusWidget(), pressed);
+        QTest::qWait(50);
+    };
+    chartButton->setFocus();
+    key(Qt::Key_Tab);
+    key(Qt::Key_Plus);
+    QTest::qWait(100);
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-focus-chart.png").arg(dir)));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    key(Qt::Key_Space);
+    key(Qt::Key_Tab);
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Down);
+    QTest::qWait(100);
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-focus-table.png").arg(dir)));
 }
 
 TEST(Screenshot, LargeShopChart) {
