@@ -292,6 +292,7 @@ void TMainForm::btnSearchClick() {
     // Without a nick the listing is the whole marketplace, not a shop.
     if (txtID->text().trimmed().isEmpty()) {
         sbar->setText(Text("请输入卖家ID"));
+        sbar->setToolTip(QString()); // the last run's ending is no longer what the bar says
         txtID->setFocus();
         return;
     }
