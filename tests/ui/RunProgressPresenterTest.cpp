@@ -5,6 +5,7 @@
 #include "RecordingDesktop.h"
 #include "TestWindow.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QtTest/QTest>
@@ -326,12 +327,18 @@ TEST(RunProgressPresenterTest, PagesInQuickSuccessionShowTheLatest) {
     const TRunProgress first{TPass::Sales, 1, 0, 0}, second{TPass::Default, 1, 0, 3},
         third{TPass::Default, 3, 84, 3};
     presenter.RunStarted();
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
     presenter.PageStarted(first);
     EXPECT_EQ(panel.text(), text(first)); // after a quiet spell: at once
 
     presenter.PageStarted(second);
     presenter.PageStarted(third);
-    EXPECT_EQ(panel.text(), text(first));
+    // Within the interval the first stays; a machine slow enough to pass it
+    // between two calls rightly shows a later page at once.
+    if (sinceFirst.elapsed() < TRunProgressPresenter::kShowInterval) {
+        EXPECT_EQ(panel.text(), text(first));
+    }
     ASSERT_TRUE(test::WaitUntil([&] { return panel.text() == text(third); }, 2000));
     EXPECT_EQ(bar->maximum(), 3);
     EXPECT_EQ(bar->value(), 2);
