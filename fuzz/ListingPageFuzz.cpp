@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 using namespace korvane;
@@ -16,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TRunOperations ops;
     ops.Lists = &lists;
     TRunThread worker(ops);
-    const int sales = worker.ReadPage(TPass::Sales, page);
-    const int items = worker.ReadPage(TPass::Default, page);
+    const TRunThread::TPageYield salesYield = worker.ReadPage(TPass::Sales, page);
+    const int sales = salesYield.Items;
+    const int items = worker.ReadPage(TPass::Default, page).Items;
     (void)IsLastListingPage(page);
 
     // Both passes cut the same pieces; ranks count from 1 in listing order.
@@ -28,5 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (lists.DefaultList[i].Rank != static_cast<std::int32_t>(i) + 1 ||
             lists.DefaultList[i].ID != lists.SalesOrderList[i].ID)
             __builtin_trap();
+    // The sales pass's lowest figure is the lowest of the figures read.
+    std::optional<std::int32_t> lowest;
+    for (const TItemInfo& item : lists.DefaultList)
+        if (item.SalesRead && (!lowest || item.Sales < *lowest))
+            lowest = item.Sales;
+    if (lowest != salesYield.LowestSales)
+        __builtin_trap();
     return 0;
 }
