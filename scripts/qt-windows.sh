@@ -151,6 +151,16 @@ say "building Qt Charts"
 nice_run cmake --build "$work/build-qtcharts" -j"$jobs"
 nice_run cmake --install "$work/build-qtcharts" >/dev/null
 
+# The kit carries what its DLLs need beside them, as Qt's own MinGW kits do:
+# the MinGW runtime DLLs they were linked against, and Qt's Chinese texts
+# (Debian's qt6-translations-l10n, the same release; .qm files suit every
+# platform).
+for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+  cp "$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")" "$prefix/bin/"
+done
+mkdir -p "$prefix/translations"
+cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
+
 rm -rf "$work" "$base_stamp"
 elapsed=$(( $(date +%s) - started ))
 echo "Qt $QT_VERSION for x86_64-w64-mingw32, built in $((elapsed / 60)) min $((elapsed % 60)) s" >"$stamp"
