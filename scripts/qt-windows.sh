@@ -98,11 +98,10 @@ fi
 
 say() { echo "qt-windows: $*" >&2; }
 work="$cache/work-$QT_VERSION-$key"
-# A run cut short after Qt Base was installed goes on with Qt Charts.
+# A run cut short goes on where it stopped: the unpacked sources, the build
+# trees and an installed Qt Base are kept until the kit is finished.
 base_stamp="$prefix/.korvane-qtbase-built"
-if [[ ! -f "$base_stamp" ]]; then
-  rm -rf "$work" "$prefix"
-fi
+sources_stamp="$work/.korvane-sources"
 mkdir -p "$work" "$prefix"
 
 # The archives: ours if present and intact, else Debian's source packages.
@@ -126,14 +125,18 @@ fetch_sources() {
 started=$(date +%s)
 say "building Qt Base and Qt Charts $QT_VERSION for Windows into $prefix"
 say "a first build takes about 40 minutes on 2 cores; later runs find it at once"
-rm -rf "$work/qtbase" "$work/qtcharts"
-fetch_sources
+if [[ ! -f "$sources_stamp" ]]; then
+  rm -rf "$work/qtbase" "$work/qtcharts"
+  fetch_sources
+  touch "$sources_stamp"
+fi
 toolchain_text >"$prefix/mingw-w64.toolchain.cmake"
 
 nice_run() { nice -n "${KORVANE_QT_NICE:-19}" "$@"; }
 
 if [[ ! -f "$base_stamp" ]]; then
   say "configuring Qt Base"
+  [[ -f "$work/build-qtbase/build.ninja" ]] ||
   nice_run cmake -S "$work/qtbase" -B "$work/build-qtbase" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64.toolchain.cmake" \
     -DCMAKE_INSTALL_PREFIX="$prefix" "${QTBASE_OPTIONS[@]}" >"$work/qtbase-configure.log"
