@@ -128,6 +128,12 @@ say "a first build takes about 40 minutes on 2 cores; later runs find it at once
 if [[ ! -f "$sources_stamp" ]]; then
   rm -rf "$work/qtbase" "$work/qtcharts"
   fetch_sources
+  # Qt 6.4.2 builds the DirectWrite font database into Qt Gui only with
+  # Direct2D on, yet the windows plug-in offers it whenever DirectWrite 3 is
+  # on; without Direct2D (which Korvane does not use) the plug-in would not
+  # link. Its default GDI font database is what it uses anyway.
+  sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$work/qtbase/src/plugins/platforms/windows/qwindowsintegration.cpp"
   touch "$sources_stamp"
 fi
 toolchain_text >"$prefix/mingw-w64.toolchain.cmake"
