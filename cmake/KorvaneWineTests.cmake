@@ -24,12 +24,23 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              ${PROJECT_SOURCE_DIR}/tests/wine-skips.txt)
 list(JOIN KORVANE_WINE_SKIPS ":" _korvane_skip_filter)
 
+# The window's programs find Qt's DLLs (and the MinGW runtime the kit
+# carries beside them) on Wine's search path, and Qt its plugins beside those.
+if(TARGET Qt6::Core)
+  list(APPEND KORVANE_WINE_ENV "WINEPATH=${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
+endif()
+
+# korvane_add_emulated_test(name [ENVIRONMENT var=value...] [LABELS label...])
 function(korvane_add_emulated_test name)
+  cmake_parse_arguments(ARG "" "" "ENVIRONMENT;LABELS" ${ARGN})
   set(filter)
   if(_korvane_skip_filter)
     set(filter "--gtest_filter=-${_korvane_skip_filter}")
   endif()
   add_test(NAME ${name} COMMAND ${name} ${filter})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900
-                       ENVIRONMENT "${KORVANE_WINE_ENV}")
+                       ENVIRONMENT "${KORVANE_WINE_ENV};${ARG_ENVIRONMENT}")
+  if(ARG_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
 endfunction()

@@ -1,5 +1,7 @@
 #include "ChineseTranslations.h"
 
+#include "WebEngineEnvironment.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -18,7 +20,9 @@ bool TChineseTranslations::Install(QCoreApplication& app) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --lang=" + kEngineLocaleName);
     const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     bool all = true;
-    for (const char* catalogue : {"qtbase", "qtwebengine"}) {
+    for (const char* catalogue : {"qtbase", WebPaneTranslationCatalogue()}) {
+        if (catalogue == nullptr)
+            continue;
         auto* translator = new QTranslator(&app);
         if (translator->load(chinese, QString::fromLatin1(catalogue), QStringLiteral("_"),
                              directory) &&

@@ -28,4 +28,8 @@ void PrepareWebEngineEnvironment() {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", QByteArrayLiteral("1"));
 }
 
+const char* WebPaneTranslationCatalogue() {
+    return "qtwebengine";
+}
+
 } // namespace korvane
