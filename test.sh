@@ -57,18 +57,11 @@ if [[ "${KORVANE_QUICK:-0}" != 1 && "${KORVANE_WINDOWS:-1}" != 0 ]]; then
   # round is skipped, and said so.
   KORVANE_QT_WINDOWS=$(scripts/qt-windows.sh --prefix)
   export KORVANE_QT_WINDOWS
-  if [[ "${KORVANE_WINDOWS_WINDOW:-0}" == 1 ]] && ! scripts/qt-windows.sh --check &&
-    [[ "${KORVANE_BUILD_QT:-0}" == 1 ]]; then
+  if ! scripts/qt-windows.sh --check && [[ "${KORVANE_BUILD_QT:-0}" == 1 ]]; then
     echo "== Qt for Windows is not built yet: building it once (about 40 minutes on 2 cores)"
     scripts/qt-windows.sh >/dev/null
   fi
-  # The window's round has passed under Wine on its own, but not yet with
-  # every window test the main line holds now: until it has, it runs only
-  # when asked (KORVANE_WINDOWS_WINDOW=1), and a run without it says so.
-  if [[ "${KORVANE_WINDOWS_WINDOW:-0}" != 1 ]]; then
-    echo "== SKIPPED: the window's Windows round -- not yet run with every window test;"
-    echo "   run it with KORVANE_WINDOWS_WINDOW=1 ./test.sh (needs scripts/qt-windows.sh once)"
-  elif scripts/qt-windows.sh --check; then
+  if scripts/qt-windows.sh --check; then
     echo "== Windows build of the whole program (Qt kit $KORVANE_QT_WINDOWS), the window's tests under Wine"
     configure_and_build windows-cross
     ctest --preset windows-cross -j"$jobs" || status=$?
@@ -76,7 +69,7 @@ if [[ "${KORVANE_QUICK:-0}" != 1 && "${KORVANE_WINDOWS:-1}" != 0 ]]; then
   else
     echo "== SKIPPED: the window's Windows round -- no Qt for Windows in $KORVANE_QT_WINDOWS"
     echo "   (build it once with scripts/qt-windows.sh, about 40 minutes, or run"
-    echo "   KORVANE_WINDOWS_WINDOW=1 KORVANE_BUILD_QT=1 ./test.sh)"
+    echo "   KORVANE_BUILD_QT=1 ./test.sh)"
   fi
   exit "$status"
 fi

@@ -79,7 +79,18 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 TOOLCHAIN
 }
 
-key=$( { echo "$QT_VERSION"; printf '%s\n' "${QTBASE_OPTIONS[@]}" "${QTCHARTS_OPTIONS[@]}"; toolchain_text; } \
+# Qt 6.4.2 builds the DirectWrite font database into Qt Gui only with
+# Direct2D on, yet the windows plug-in offers it whenever DirectWrite 3 is
+# on; without Direct2D (which Korvane does not use) the plug-in would not
+# link. Its default GDI font database is what it uses anyway.
+DIRECTWRITE_PATCH='s/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/'
+# Qt names its source files in a few messages (__FILE__); the DLLs a seller
+# gets must not carry this machine's folders, so the sources are named from
+# the work folder down (qtbase/src/...). @WORK@ is that folder.
+PATH_FLAGS_TEMPLATE='-ffile-prefix-map=@WORK@/='
+
+key=$( { echo "$QT_VERSION"; printf '%s\n' "${QTBASE_OPTIONS[@]}" "${QTCHARTS_OPTIONS[@]}";
+         toolchain_text; echo "$DIRECTWRITE_PATCH"; echo "$PATH_FLAGS_TEMPLATE"; } \
        | sha256sum | cut -c1-12)
 prefix="$cache/qt-$QT_VERSION-x86_64-w64-mingw32-$key"
 stamp="$prefix/.korvane-built"
@@ -128,16 +139,15 @@ say "a first build takes about 40 minutes on 2 cores; later runs find it at once
 if [[ ! -f "$sources_stamp" ]]; then
   rm -rf "$work/qtbase" "$work/qtcharts"
   fetch_sources
-  # Qt 6.4.2 builds the DirectWrite font database into Qt Gui only with
-  # Direct2D on, yet the windows plug-in offers it whenever DirectWrite 3 is
-  # on; without Direct2D (which Korvane does not use) the plug-in would not
-  # link. Its default GDI font database is what it uses anyway.
-  sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
-    "$work/qtbase/src/plugins/platforms/windows/qwindowsintegration.cpp"
+  windows_integration="$work/qtbase/src/plugins/platforms/windows/qwindowsintegration.cpp"
+  sed -i "$DIRECTWRITE_PATCH" "$windows_integration"
+  grep -q '^#if QT_CONFIG(directwrite3) && QT_CONFIG(direct2d)$' "$windows_integration" ||
+    { say "the DirectWrite patch no longer applies to $windows_integration"; exit 1; }
   touch "$sources_stamp"
 fi
 toolchain_text >"$prefix/mingw-w64.toolchain.cmake"
 
+path_flags=${PATH_FLAGS_TEMPLATE//@WORK@/$work}
 nice_run() { nice -n "${KORVANE_QT_NICE:-19}" "$@"; }
 
 if [[ ! -f "$base_stamp" ]]; then
@@ -145,7 +155,8 @@ if [[ ! -f "$base_stamp" ]]; then
   [[ -f "$work/build-qtbase/build.ninja" ]] ||
   nice_run cmake -S "$work/qtbase" -B "$work/build-qtbase" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$prefix/mingw-w64.toolchain.cmake" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" "${QTBASE_OPTIONS[@]}" >"$work/qtbase-configure.log"
+    -DCMAKE_INSTALL_PREFIX="$prefix" "${QTBASE_OPTIONS[@]}" \
+    -DCMAKE_C_FLAGS="$path_flags" -DCMAKE_CXX_FLAGS="$path_flags" >"$work/qtbase-configure.log"
   say "building Qt Base"
   nice_run cmake --build "$work/build-qtbase" -j"$jobs"
   nice_run cmake --install "$work/build-qtbase" >/dev/null
@@ -155,7 +166,8 @@ fi
 say "configuring Qt Charts"
 nice_run cmake -S "$work/qtcharts" -B "$work/build-qtcharts" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
-  -DCMAKE_INSTALL_PREFIX="$prefix" "${QTCHARTS_OPTIONS[@]}" >"$work/qtcharts-configure.log"
+  -DCMAKE_INSTALL_PREFIX="$prefix" "${QTCHARTS_OPTIONS[@]}" \
+  -DCMAKE_C_FLAGS="$path_flags" -DCMAKE_CXX_FLAGS="$path_flags" >"$work/qtcharts-configure.log"
 say "building Qt Charts"
 nice_run cmake --build "$work/build-qtcharts" -j"$jobs"
 nice_run cmake --install "$work/build-qtcharts" >/dev/null
@@ -169,6 +181,11 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
 done
 mkdir -p "$prefix/translations"
 cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$prefix/translations/"
+
+if grep -laF "$work" "$prefix"/bin/*.dll "$prefix"/plugins/*/*.dll; then
+  say "the DLLs above still name $work"
+  exit 1
+fi
 
 rm -rf "$work" "$base_stamp"
 elapsed=$(( $(date +%s) - started ))

@@ -100,7 +100,10 @@ void FixtureMarketplace::Answer(LoopbackPeer& peer) {
         std::lock_guard lock(Lock);
         Targets.push_back(target);
         const auto& pages = sales ? SalesPages : DefaultPages;
-        if (page >= 1 && static_cast<std::size_t>(page) <= pages.size())
+        // Only the search answers: a program that asks this host for
+        // anything else (its version document, say) finds nothing there.
+        if (target.starts_with("/search_auction.htm?") && page >= 1 &&
+            static_cast<std::size_t>(page) <= pages.size())
             body = pages[static_cast<std::size_t>(page) - 1];
         if (const auto it = Faults.find({sales, page}); it != Faults.end())
             fault = it->second;

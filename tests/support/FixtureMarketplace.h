@@ -13,7 +13,7 @@ namespace korvane::test {
 
 // A loopback marketplace serving a scripted shop's listing pages by the
 // query's "sort" and "s" values, one connection per page as the crawl makes
-// them. Pages past the last answer 404.
+// them. Pages past the last, and any other path, answer 404.
 class FixtureMarketplace {
 public:
     enum class TFault {

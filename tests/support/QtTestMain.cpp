@@ -2,6 +2,8 @@
 // on the offscreen platform unless the environment chose one (Xvfb).
 #include <QApplication>
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char* argv[]) {
@@ -9,5 +11,13 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    // A test that thinks it draws offscreen while a desktop platform was
+    // loaded (Wine once did so) would prove nothing about either.
+    const QString asked = qEnvironmentVariable("QT_QPA_PLATFORM").section(u':', 0, 0);
+    if (QGuiApplication::platformName() != asked) {
+        std::fprintf(stderr, "asked for the %s platform, got %s\n", qPrintable(asked),
+                     qPrintable(QGuiApplication::platformName()));
+        return 1;
+    }
     return RUN_ALL_TESTS();
 }

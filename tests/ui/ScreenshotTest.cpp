@@ -8,6 +8,7 @@
 #include "QtWait.h"
 #include "RankChart.h"
 #include "RecordingDesktop.h"
+#include "SampleShop.h"
 #include "TestWindow.h"
 
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 using namespace korvane;
@@ -50,31 +50,10 @@ TEST(Screenshot, ResultTabs) {
     if (dir.isEmpty())
         GTEST_SKIP() << "set KORVANE_SCREENSHOT_DIR to save screenshots";
 
-    const char* titles[] = {"2012秋装新款韩版修身长袖连衣裙", "纯棉宽松短袖T恤 男女同款",
-                            "真皮商务男士钱包 短款",          "加厚保暖羽绒服 中长款",
-                            "复古帆布双肩包 学生书包",        "夏季新款雪纺碎花半身裙"};
-    std::vector<FixtureItem> byDefault;
-    for (int i = 0; i < 60; ++i)
-        byDefault.push_back(MakeItem(std::to_string(15000000000LL + i * 7919),
-                                     std::string(titles[i % 6]) + " " + std::to_string(i + 1),
-                                     std::to_string(39 + (i * 17) % 200) + ".00",
-                                     std::to_string((i * 37) % 90)));
-    // Sorted by position: moving whole items through stable_sort draws a false
-    // "may be used uninitialized" from GCC 12 at -O3.
-    std::vector<std::size_t> order(byDefault.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return std::stoi(*byDefault[a].SalesText) > std::stoi(*byDefault[b].SalesText);
-    });
-    std::vector<FixtureItem> bySales;
-    for (std::size_t i : order)
-        bySales.push_back(byDefault[i]);
-    bySales.erase(bySales.begin() + 3);  // two top sellers go missing from
-    bySales.erase(bySales.begin() + 10); // the sales listing: demoted
-
+    const test::TSampleShop shop = test::SampleShop();
     FixtureMarketplace marketplace;
-    marketplace.SetShop(FixtureMarketplace::ShopPages(bySales),
-                        FixtureMarketplace::ShopPages(byDefault));
+    marketplace.SetShop(FixtureMarketplace::ShopPages(shop.BySales),
+                        FixtureMarketplace::ShopPages(shop.ByDefault));
     // The default pass's second page loads slowly, to show the run under way.
     marketplace.SetPageDelay(false, 2, std::chrono::milliseconds(1500));
     test::TRecordingDesktop desktop;
