@@ -23,6 +23,10 @@ zip="$root/Korvane-$version-windows-x64.zip"
 for tool in xdotool:xdotool xwd:x11-apps xclip:xclip convert:imagemagick Xvfb:xvfb; do
   command -v "${tool%%:*}" >/dev/null || apt-get install -y "${tool#*:}" >/dev/null
 done
+# Chinese for both programs, Arial's metric twin for Wine (below).
+for font in fonts-wqy-microhei fonts-liberation; do
+  dpkg -s "$font" >/dev/null 2>&1 || apt-get install -y "$font" >/dev/null
+done
 
 # The Linux program and the sample marketplace, from the normal build.
 cmake --preset default >/dev/null
@@ -81,7 +85,10 @@ in_ns Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 sleep 2
 export DISPLAY=$display
 
-snap() { xwd -root -silent | convert xwd:- "$1"; }
+# snap FILE [WINDOW]: the window, or the whole screen, as a PNG.
+snap() {
+  if [[ -n "${2:-}" ]]; then xwd -id "$2" -silent; else xwd -root -silent; fi | convert xwd:- "$1"
+}
 
 # try NAME PROCESS COMMAND...: starts the program (its process's command line
 # matching PROCESS), runs a detection of the sample shop, and copies out and
@@ -98,7 +105,7 @@ try() {
     return 1
   fi
   sleep 3 # the version check, the panes
-  xdotool windowmove "$window" 0 0 windowsize "$window" 1024 700
+  xdotool windowmove "$window" 0 0
   sleep 1
   local x y
   click() { xdotool mousemove "$1" "$2" click 1; sleep 0.5; }
@@ -109,7 +116,7 @@ try() {
   click 300 20                          # 探测
   sleep "${KORVANE_TRIAL_WAIT:-20}"
   for tab in 0 1 2; do
-    snap "$out/$name-tab$tab.png"
+    snap "$out/$name-tab$tab.png" "$window"
     click 512 360                       # into the table
     printf '' | xclip -selection clipboard
     xdotool key ctrl+a ctrl+c
@@ -131,10 +138,13 @@ try() {
 }
 
 try linux 'build/src/Korvane$' "$root/build/src/Korvane"
-WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" \
-  in_ns /usr/lib/wine/wineboot --init >/dev/null 2>&1 || true
-try windows 'Korvane\.exe' env WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=" \
-  /usr/lib/wine/wine64 "$exe"
+wine_env=(env WINEPREFIX="$out/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=")
+in_ns "${wine_env[@]}" /usr/lib/wine/wineboot --init >/dev/null 2>&1 || true
+# Every Windows has Arial, the window's font; Wine has none, and draws Latin
+# text in a line edit with nothing then. Debian's metric twin stands in.
+in_ns "${wine_env[@]}" /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+  /v Arial /t REG_SZ /d 'Liberation Sans' /f >/dev/null 2>&1
+try windows 'Korvane\.exe' "${wine_env[@]}" /usr/lib/wine/wine64 "$exe"
 
 status=0
 for tab in 0 1 2; do
