@@ -31,9 +31,6 @@ QString ErrorText(const QString& message) {
     return message;
 }
 
-constexpr Qt::KeyboardModifiers kChordModifiers =
-    Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier;
-
 // Keys that belong to the page while it has focus, even where the window
 // would otherwise take them as shortcuts or for moving between controls.
 bool IsPageKey(const QKeyEvent& key) {
@@ -199,25 +196,6 @@ void TWebPane::PageConsoleMessage(QWebEnginePage::JavaScriptConsoleMessageLevel 
     Page->EngineConsoleMessage(level, message, lineNumber, sourceId);
 }
 
-bool TWebPane::IsDisabledShortCut(const QKeyEvent& key) const {
-    if ((key.modifiers() & kChordModifiers) != Qt::ControlModifier)
-        return false;
-    switch (key.key()) {
-    case Qt::Key_N:
-        return Keys.DisableCTRL_N;
-    case Qt::Key_P:
-        return Keys.DisableCTRL_P;
-    case Qt::Key_A:
-        return Keys.DisableCTRL_A;
-    case Qt::Key_C:
-        return Keys.DisableCTRL_C;
-    case Qt::Key_F:
-        return Keys.DisableCTRL_F;
-    default:
-        return false;
-    }
-}
-
 bool TWebPane::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
@@ -226,7 +204,7 @@ bool TWebPane::eventFilter(QObject* watched, QEvent* event) {
     if (target == nullptr || (target != this && !isAncestorOf(target)))
         return false;
     auto& key = static_cast<QKeyEvent&>(*event);
-    if (IsDisabledShortCut(key)) {
+    if (Keys.Disables(key)) {
         // Taken here: neither the engine nor a window shortcut sees it.
         key.accept();
         return true;

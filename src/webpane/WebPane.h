@@ -3,6 +3,7 @@
 #include "BrowserHandoff.h"
 #include "WebPaneOptions.h"
 #include "WebPanePage.h"
+#include "WebPaneSettings.h"
 
 #include <QWebEngineView>
 
@@ -14,61 +15,13 @@ namespace korvane {
 class TMediaRequestFilter;
 class TPageDialogs;
 class TUserRegistry;
-class TWebPane;
-
-// A script error on the page, with the engine's texts. Showdialog false keeps
-// the engine from handling the error itself; ContinueScript is asked for but
-// the engine has gone on with the page's other scripts by then.
-using TScriptErrorEvent =
-    std::function<void(TWebPane* Sender, const QString& ErrorLine, const QString& ErrorCharacter,
-                       const QString& ErrorCode, const QString& ErrorMessage,
-                       const QString& ErrorUrl, bool& ContinueScript, bool& Showdialog)>;
-
-// The engine wants to show a message box. Returning kS_OK means the host took
-// care of it; anything else passes the box on: to the pane's page dialogs
-// when set, else to the engine. plResult is the
-// button pressed (kIdOk for OK).
-using TShowMessageEvent = std::function<std::int32_t(
-    std::uint32_t HWND, const QString& lpstrText, const QString& lpstrCaption, std::int32_t dwType,
-    const QString& lpstrHelpFile, std::int32_t dwHelpContext, std::int32_t& plResult)>;
 
 // One embedded page of the publisher's site: a Qt WebEngine view with the
 // panes' fixed configuration. The engine starts only when the pane is first
 // navigated or shown, so a window whose panes stay empty never starts it.
-class TWebPane : public QWebEngineView {
+class TWebPane : public QWebEngineView, public TWebPaneSettings {
     Q_OBJECT
 public:
-    // Result codes and message-box values of TShowMessageEvent.
-    static constexpr std::int32_t kS_OK = 0;
-    static constexpr std::int32_t kS_FALSE = 1;
-    static constexpr std::int32_t kMbOk = 0x0;
-    static constexpr std::int32_t kMbOkCancel = 0x1;
-    static constexpr std::int32_t kMbIconQuestion = 0x20;
-    static constexpr std::int32_t kMbIconExclamation = 0x30;
-    static constexpr std::int32_t kIdOk = 1;
-
-    // The per-user key whose value named by the user agent text a pane deletes
-    // on shutdown.
-    static constexpr const char* kPostPlatformKey =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post "
-        "Platform";
-    static constexpr const char* kDefaultUserAgent =
-        "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; .NET CLR 1.1.4322; .NET CLR "
-        "2.0.50727) ";
-
-    struct TDisableErrors {
-        // Meant for closing the engine's error dialogs; the engine opens none.
-        bool ScriptError = true;
-    };
-    // Ctrl+key combinations that never reach the engine.
-    struct TShortCuts {
-        bool DisableCTRL_N = true;
-        bool DisableCTRL_P = false;
-        bool DisableCTRL_A = false;
-        bool DisableCTRL_C = false;
-        bool DisableCTRL_F = false;
-    };
-
     explicit TWebPane(QWidget* parent = nullptr);
     ~TWebPane() override;
 
@@ -83,15 +36,6 @@ public:
     TUserInterfaceOptions UserInterfaceOptions() const { return Interface; }
     void SetUserInterfaceOptions(TUserInterfaceOptions options);
     std::uint32_t HostUiFlags() const { return Interface.toInt(); }
-
-    // Kept as text only: the engine identifies itself with its own user agent.
-    const QString& UserAgent() const { return UserAgentText; }
-    void SetUserAgent(const QString& text) { UserAgentText = text; }
-
-    const TDisableErrors& DisableErrors() const { return Errors; }
-    void SetDisableErrors(const TDisableErrors& errors) { Errors = errors; }
-    const TShortCuts& ShortCuts() const { return Keys; }
-    void SetShortCuts(const TShortCuts& keys) { Keys = keys; }
 
     // True: the engine shows its own context menus.
     bool RightClickMenu() const { return Menu; }
@@ -110,9 +54,6 @@ public:
     // The page, started on first use.
     TWebPanePage* EnginePage();
 
-    TScriptErrorEvent OnScriptError;
-    TShowMessageEvent OnShowMessage;
-
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -127,15 +68,11 @@ private:
                              std::int32_t& result);
     void ApplyDownloadOptions();
     void ApplyUserInterfaceOptions();
-    bool IsDisabledShortCut(const QKeyEvent& key) const;
 
     TDownloadControlOptions Download{TDownloadControlOption::DownloadImages,
                                      TDownloadControlOption::DownloadVideos,
                                      TDownloadControlOption::DownloadBGSounds};
     TUserInterfaceOptions Interface;
-    QString UserAgentText{QString::fromLatin1(kDefaultUserAgent)};
-    TDisableErrors Errors;
-    TShortCuts Keys;
     bool Menu = true;
     TPageDialogs* Dialogs = nullptr;
     TUserRegistry* Registry = nullptr;

@@ -19,9 +19,6 @@ namespace {
 // A publisher's page that has not answered by then is shown as unreachable.
 constexpr std::int32_t kReadTimeoutMs = 30000;
 
-constexpr Qt::KeyboardModifiers kChordModifiers =
-    Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier;
-
 // Keys that belong to the page while it has focus, even where the window
 // would otherwise take them as shortcuts, as in the web engine's pane.
 bool IsPageKey(const QKeyEvent& key) {
@@ -223,31 +220,12 @@ void TWebPane::SetRightClickMenu(bool allowed) {
     setContextMenuPolicy(allowed ? Qt::DefaultContextMenu : Qt::NoContextMenu);
 }
 
-bool TWebPane::IsDisabledShortCut(const QKeyEvent& key) const {
-    if ((key.modifiers() & kChordModifiers) != Qt::ControlModifier)
-        return false;
-    switch (key.key()) {
-    case Qt::Key_N:
-        return Keys.DisableCTRL_N;
-    case Qt::Key_P:
-        return Keys.DisableCTRL_P;
-    case Qt::Key_A:
-        return Keys.DisableCTRL_A;
-    case Qt::Key_C:
-        return Keys.DisableCTRL_C;
-    case Qt::Key_F:
-        return Keys.DisableCTRL_F;
-    default:
-        return false;
-    }
-}
-
 bool TWebPane::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride) {
         auto& key = static_cast<QKeyEvent&>(*event);
         // Accepting the override keeps window shortcuts from taking the key;
         // the key press itself then comes here.
-        if (IsDisabledShortCut(key) || IsPageKey(key)) {
+        if (Keys.Disables(key) || IsPageKey(key)) {
             key.accept();
             return true;
         }
@@ -256,7 +234,7 @@ bool TWebPane::event(QEvent* event) {
 }
 
 void TWebPane::keyPressEvent(QKeyEvent* event) {
-    if (IsDisabledShortCut(*event)) {
+    if (Keys.Disables(*event)) {
         event->accept();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "BrowserHandoff.h"
 #include "WebPaneOptions.h"
+#include "WebPaneSettings.h"
 
 #include <QHash>
 #include <QImage>
@@ -23,17 +24,6 @@ class TIdAbortSignal;
 
 class TPageDialogs;
 class TUserRegistry;
-class TWebPane;
-
-// The same event types as the web engine's pane. This pane runs no scripts,
-// so neither is ever raised; the window sets them all the same.
-using TScriptErrorEvent =
-    std::function<void(TWebPane* Sender, const QString& ErrorLine, const QString& ErrorCharacter,
-                       const QString& ErrorCode, const QString& ErrorMessage,
-                       const QString& ErrorUrl, bool& ContinueScript, bool& Showdialog)>;
-using TShowMessageEvent = std::function<std::int32_t(
-    std::uint32_t HWND, const QString& lpstrText, const QString& lpstrCaption, std::int32_t dwType,
-    const QString& lpstrHelpFile, std::int32_t dwHelpContext, std::int32_t& plResult)>;
 
 // One page of the publisher's site for a build without a web engine (MinGW
 // cannot build Chromium): the page is fetched through the program's own HTTP
@@ -41,35 +31,9 @@ using TShowMessageEvent = std::function<std::int32_t(
 // open in the user's browser. No scripts, no styles beyond what rich text
 // knows. The same interface as the web engine's pane, so the window cannot
 // tell them apart.
-class TWebPane : public QTextBrowser {
+class TWebPane : public QTextBrowser, public TWebPaneSettings {
     Q_OBJECT
 public:
-    static constexpr std::int32_t kS_OK = 0;
-    static constexpr std::int32_t kS_FALSE = 1;
-    static constexpr std::int32_t kMbOk = 0x0;
-    static constexpr std::int32_t kMbOkCancel = 0x1;
-    static constexpr std::int32_t kMbIconQuestion = 0x20;
-    static constexpr std::int32_t kMbIconExclamation = 0x30;
-    static constexpr std::int32_t kIdOk = 1;
-
-    static constexpr const char* kPostPlatformKey =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post "
-        "Platform";
-    static constexpr const char* kDefaultUserAgent =
-        "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.2; .NET CLR 1.1.4322; .NET CLR "
-        "2.0.50727) ";
-
-    struct TDisableErrors {
-        bool ScriptError = true;
-    };
-    struct TShortCuts {
-        bool DisableCTRL_N = true;
-        bool DisableCTRL_P = false;
-        bool DisableCTRL_A = false;
-        bool DisableCTRL_C = false;
-        bool DisableCTRL_F = false;
-    };
-
     explicit TWebPane(QWidget* parent = nullptr);
     // Gives up the fetches in progress and waits for their threads.
     ~TWebPane() override;
@@ -86,15 +50,6 @@ public:
     void SetUserInterfaceOptions(TUserInterfaceOptions options);
     std::uint32_t HostUiFlags() const { return Interface.toInt(); }
 
-    // Kept as text only, as in the web engine's pane.
-    const QString& UserAgent() const { return UserAgentText; }
-    void SetUserAgent(const QString& text) { UserAgentText = text; }
-
-    const TDisableErrors& DisableErrors() const { return Errors; }
-    void SetDisableErrors(const TDisableErrors& errors) { Errors = errors; }
-    const TShortCuts& ShortCuts() const { return Keys; }
-    void SetShortCuts(const TShortCuts& keys) { Keys = keys; }
-
     bool RightClickMenu() const { return Menu; }
     void SetRightClickMenu(bool allowed);
     bool EnableDragAndDrop() const { return acceptDrops(); }
@@ -108,9 +63,6 @@ public:
 
     // The address of the page shown or being fetched.
     const QUrl& PageUrl() const { return Address; }
-
-    TScriptErrorEvent OnScriptError;
-    TShowMessageEvent OnShowMessage;
 
 signals:
     // The page (or the error page in its place) is shown; its images may
@@ -137,15 +89,11 @@ private:
     void ShowPage(const QUrl& url, TFetched& page);
     void FetchMissingImages();
     void OpenLink(const QUrl& url);
-    bool IsDisabledShortCut(const QKeyEvent& key) const;
 
     TDownloadControlOptions Download{TDownloadControlOption::DownloadImages,
                                      TDownloadControlOption::DownloadVideos,
                                      TDownloadControlOption::DownloadBGSounds};
     TUserInterfaceOptions Interface;
-    QString UserAgentText{QString::fromLatin1(kDefaultUserAgent)};
-    TDisableErrors Errors;
-    TShortCuts Keys;
     bool Menu = true;
     TPageDialogs* Dialogs = nullptr;
     TUserRegistry* Registry = nullptr;
