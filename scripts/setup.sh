@@ -20,6 +20,8 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix
   mingw-w64-tools
   wine64
+  zip                # ./windows-zip.sh packs the Windows program
+  unzip              # scripts/windows-trial.sh unpacks it
   # fuzzing (fuzz/run.sh): clang with libFuzzer, and readable reports
   clang
   libclang-rt-14-dev
