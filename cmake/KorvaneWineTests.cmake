@@ -37,7 +37,9 @@ function(korvane_add_emulated_test name)
   if(_korvane_skip_filter)
     set(filter "--gtest_filter=-${_korvane_skip_filter}")
   endif()
-  add_test(NAME ${name} COMMAND ${name} ${filter})
+  # Through wine-run.sh, which starts a program once more when Wine failed to start it.
+  add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${KORVANE_WINE}
+                                $<TARGET_FILE:${name}> ${filter})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900
                        ENVIRONMENT "${KORVANE_WINE_ENV};${ARG_ENVIRONMENT}")
   if(ARG_LABELS)
