@@ -107,7 +107,6 @@ try() {
   sleep 3 # the version check, the panes
   xdotool windowmove "$window" 0 0
   sleep 1
-  local x y
   click() { xdotool mousemove "$1" "$2" click 1; sleep 0.5; }
   # The nick goes in by pasting: typed keys reach Wine as the wrong characters.
   printf '韩都衣舍旗舰店' | xclip -selection clipboard
