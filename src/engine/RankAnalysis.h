@@ -41,6 +41,11 @@ struct TAnalysisSummary {
     std::int32_t PastCut = 0;    // left out of it as past the sales listing's cut
     std::int32_t CutSales = 0;   // sales at or below which an item counted as past the cut
     std::int32_t TopDemoted = 0; // top sellers ranked lower than their sales earn
+    // Items left out of the sales listing that could be neither confirmed nor
+    // cleared: ranked with that verdict, never called demoted.
+    std::int32_t Unconfirmed = 0;
+    // Items whose sales figure could not be read: they hold no earned place.
+    std::int32_t UnreadSales = 0;
 };
 
 // The end-of-run analysis: sorts by sales, lists every item that the

@@ -21,6 +21,12 @@ inline constexpr std::string_view kDemotedVerdict =
 // 重要宝贝权值正常
 inline constexpr std::string_view kNormalVerdict =
     "\xD6\xD8\xD2\xAA\xB1\xA6\xB1\xB4\xC8\xA8\xD6\xB5\xD5\xFD\xB3\xA3";
+// 未能确认是否降权: an item left out of the sales listing that could be
+// neither found there again nor confirmed missing; drawn plain.
+inline constexpr std::string_view kUnconfirmedVerdict =
+    "\xCE\xB4\xC4\xDC\xC8\xB7\xC8\xCF\xCA\xC7\xB7\xF1\xBD\xB5\xC8\xA8";
+// 无法读取: the sales cell of an item whose figure could not be read.
+inline constexpr std::string_view kUnreadSales = "\xCE\xDE\xB7\xA8\xB6\xC1\xC8\xA1";
 // 正常: a verdict holding it anywhere is drawn plain, any other in red.
 inline constexpr std::string_view kNormalMark = "\xD5\xFD\xB3\xA3";
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // What a run tells its owner: where it is, and how each listing ended.
 namespace korvane {
@@ -62,9 +63,26 @@ struct TPassOutcome {
 // How the two passes of a run ended. Everything the run shows follows from
 // it: whether the listings are compared, what the analysis may claim, and
 // what the window tells the seller.
+// What the check of the demoted candidates found: items the default listing
+// shows that the sales listing did not, before any is called demoted.
+struct TConfirmationOutcome {
+    int Candidates = 0;      // items the sales pass did not read
+    int SalesDuplicates = 0; // items the sales pass read more than once: the listing moved
+    int PagesReread = 0;     // sales pages read again to find candidates
+    int FailedRereads = 0;   // of those, pages that could not be read
+    int Cleared = 0;         // candidates found on a page read again: only moved
+    // Candidates neither confirmed nor cleared: never called demoted.
+    std::vector<std::string> Unconfirmed{};
+    bool Stopped = false; // a stop came before every candidate was settled
+
+    // The listing was seen to move while it was read.
+    bool ListingMoved() const { return SalesDuplicates > 0 || Cleared > 0; }
+};
+
 struct TRunReport {
     TPassOutcome Sales;
     TPassOutcome Default;
+    TConfirmationOutcome Confirmation{};
     // The analysis itself failed (memory exhausted): its tables may be partial.
     bool AnalysisFailed = false;
 
@@ -87,10 +105,14 @@ struct TRunReport {
                (Sales.ReadWhole() && Sales.LastPage >= kMaxPagesPerPass &&
                 Sales.LastPageItems >= kItemsPerListingPage);
     }
-    // Both listings read to their ends, and the sales listing not cut: the
-    // only comparison shown as complete.
+    // Some item could be neither confirmed as left out of the sales listing
+    // nor found in it: the result may be wrong and says so.
+    bool Uncertain() const { return MakesComparison() && !Confirmation.Unconfirmed.empty(); }
+    // Both listings read to their ends, the sales listing not cut, and every
+    // candidate settled: the only comparison shown as complete.
     bool Complete() const {
-        return Sales.ReadWhole() && !SalesCut() && Default.ReadWhole() && !AnalysisFailed;
+        return Sales.ReadWhole() && !SalesCut() && Default.ReadWhole() && !AnalysisFailed &&
+               !Uncertain();
     }
     // The comparison covers only part of the default listing.
     bool DefaultPartial() const { return MakesComparison() && !Default.ReadWhole(); }
