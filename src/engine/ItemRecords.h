@@ -11,16 +11,19 @@ namespace korvane {
 struct TItemInfo {
     std::string ID;
     std::string Title;
-    std::string Price;          // as the listing shows it; never converted
-    std::int32_t Rank = 0;      // 1-based position in the default listing, across pages
-    std::int32_t Sales = 0;     // recent sales; 0 when absent or not a whole number
-    std::int32_t SalesRank = 0; // position when ordered by Sales, highest first
+    std::string Price;      // as the listing shows it; never converted
+    std::int32_t Rank = 0;  // 1-based position in the default listing, across pages
+    std::int32_t Sales = 0; // recent sales; 0 when absent or not a whole number
+    // Position when ordered by Sales, highest first, among the items whose
+    // figure was read; 0 for an item whose figure was not.
+    std::int32_t SalesRank = 0;
     // Rank - SalesRank where a caller keeps it; the analysis keeps its gaps
     // apart (in 64 bits, so no rank overflows them) and leaves this 0.
     std::int32_t Gap = 0;
     // Whether Sales was read off the page: a 0 that stands for a figure
-    // absent or unreadable ("2,999") is no figure to judge the item by.
-    bool SalesRead = false;
+    // absent or unreadable ("2,999") is no figure to judge the item by, and
+    // such an item holds no earned place.
+    bool SalesRead = true;
 
     bool operator==(const TItemInfo&) const = default;
 };

@@ -5,15 +5,20 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvane {
 
 // Sales ranks at or above this one get a verdict in the ranking table.
 inline constexpr std::int32_t kVerdictSalesRanks = 10;
 
-// Rebuilds SalesSortedList from DefaultList, highest Sales first, equal sales
-// as the exchange sort leaves them, and numbers SalesRank from 1.
+// Rebuilds SalesSortedList from DefaultList: the items whose figure was read,
+// highest Sales first, equal sales as the exchange sort leaves them, with
+// SalesRank numbered from 1; then the items whose figure was not, in listing
+// order, with SalesRank 0: they hold no earned place, so they move no other
+// item's.
 void SortBySales(TResultLists& lists);
 
 // A copy of the first SalesOrderList entry whose ID equals id byte for byte,
@@ -32,7 +37,15 @@ struct TListingCoverage {
     // nothing can be judged past the cut.
     bool SalesCut = false;
     std::optional<std::int32_t> CutSales = std::nullopt;
+    // Ids the sales listing left out that could be neither found there again
+    // nor confirmed missing: ranked with a verdict that says so, never called
+    // demoted.
+    std::vector<std::string> Unconfirmed{};
 };
+
+// Whether an item the sales listing leaves out may merely lie past the end of
+// a sales listing cut at the page limit.
+bool PastSalesCut(const TItemInfo& item, const TListingCoverage& coverage);
 
 // What the analysis found, for the seller's summary.
 struct TAnalysisSummary {

@@ -79,6 +79,14 @@ inline constexpr std::array<TColumnSpec, 9> kColumns{{
 }};
 } // namespace ranking
 
+// Whether a verdict of the ranking table warns (drawn red): any but the
+// plain one and the one that could not be settled.
+bool IsWarningVerdict(std::string_view verdict);
+
+// The sales cell of an item: its figure, or that it could not be read (a 0
+// there would rank it as an item that sells nothing).
+std::string SalesCell(const TItemInfo& item);
+
 // Shapes one table as the window does when it opens: row count, column
 // count, then per column its header and its width.
 void SetUpTable(TStringGrid& grid, std::span<const TColumnSpec> columns);

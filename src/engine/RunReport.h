@@ -20,6 +20,11 @@ inline constexpr int kMaxEmptyPagesInRow = 5;
 // A marketplace that has sent nothing of a pass and lets this many pages in
 // a row time out is not answering (20 s at the read limit): the pass ends.
 inline constexpr int kMaxTimeoutsBeforeAnswer = 2;
+// Before an item the sales listing left out is called demoted, the sales
+// pages where its figure stands may be read again: at most this many pages
+// for one item (a figure many items share spans pages), and this many in all.
+inline constexpr int kMaxRereadPagesPerItem = 3;
+inline constexpr int kMaxConfirmationPages = 10;
 
 enum class TPassEnd {
     NotRun,         // the pass has not run
@@ -71,12 +76,23 @@ struct TConfirmationOutcome {
     int PagesReread = 0;     // sales pages read again to find candidates
     int FailedRereads = 0;   // of those, pages that could not be read
     int Cleared = 0;         // candidates found on a page read again: only moved
+    // Candidates not found where their figures stand when read again.
+    int ConfirmedByReread = 0;
     // Candidates neither confirmed nor cleared: never called demoted.
     std::vector<std::string> Unconfirmed{};
+    // Of those, the ones whose figure could not be read: nothing says where
+    // in the sales listing to look for them.
+    int UnconfirmedUnread = 0;
     bool Stopped = false; // a stop came before every candidate was settled
 
     // The listing was seen to move while it was read.
     bool ListingMoved() const { return SalesDuplicates > 0 || Cleared > 0; }
+    // Some candidate was neither confirmed nor cleared, or one confirmed may
+    // have moved once more while it was looked for: the listing moved more
+    // than was found again.
+    bool Uncertain() const {
+        return !Unconfirmed.empty() || (ConfirmedByReread > 0 && SalesDuplicates > Cleared);
+    }
 };
 
 struct TRunReport {
@@ -92,9 +108,17 @@ struct TRunReport {
     // was read, when anything of it was; a list the window could not take
     // whole is not compared.
     bool MakesComparison() const {
-        if (!SalesComparable() || Default.End == TPassEnd::HandOverFailed)
+        if (!SalesComparable() || Default.End == TPassEnd::HandOverFailed || ListingsDisagree())
             return false;
         return Default.ReadWhole() || Default.ItemsFound > 0;
+    }
+    // Both listings list the same shop's items, so one that yields none
+    // beside one that yields some was not answered as it should be (a
+    // throttled marketplace sends the listing's frame without items): every
+    // item would look demoted, or the shop empty.
+    bool ListingsDisagree() const {
+        return SalesComparable() && (Sales.ItemsFound == 0) != (Default.ItemsFound == 0) &&
+               (Default.ReadWhole() || Default.ItemsFound > 0);
     }
     bool SalesComparable() const { return Sales.ReadWhole() || Sales.ReadToPageLimit(); }
     // The sales listing stops at the marketplace's page limit: read to it,
@@ -106,8 +130,9 @@ struct TRunReport {
                 Sales.LastPageItems >= kItemsPerListingPage);
     }
     // Some item could be neither confirmed as left out of the sales listing
-    // nor found in it: the result may be wrong and says so.
-    bool Uncertain() const { return MakesComparison() && !Confirmation.Unconfirmed.empty(); }
+    // nor found in it, or the listing moved more than the check could
+    // follow: the result may be wrong, and says so.
+    bool Uncertain() const { return MakesComparison() && Confirmation.Uncertain(); }
     // Both listings read to their ends, the sales listing not cut, and every
     // candidate settled: the only comparison shown as complete.
     bool Complete() const {
@@ -120,7 +145,8 @@ struct TRunReport {
     TListingCoverage Coverage() const {
         const bool cut = SalesCut();
         return {Default.ReadWhole(), cut,
-                cut ? Sales.LastPageLowestSales : std::optional<std::int32_t>{}};
+                cut ? Sales.LastPageLowestSales : std::optional<std::int32_t>{},
+                Confirmation.Unconfirmed};
     }
 };
 
@@ -130,6 +156,10 @@ struct TRunProgress {
     int Page = 1;       // the page about to be read, from 1
     int ItemsFound = 0; // items this pass has handed over so far
     int SalesPages = 0; // pages the sales pass read; 0 while it runs
+    // While candidates are checked: the how-manyth page read again, of how
+    // many (Page is the sales page); 0 during the passes.
+    int Reread = 0;
+    int Rereads = 0;
 
     bool operator==(const TRunProgress&) const = default;
 };

@@ -4,7 +4,9 @@
 #include "MyUtils.h"
 #include "PageReader.h"
 
+#include <algorithm>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <thread>
 #include <utility>
@@ -31,6 +33,9 @@ void TRunThread::CrawlListings() {
             break;
         }
         DefaultOutcome = ReadPass(TPass::Default, reader);
+        // The reader is idle now; only a comparison has candidates to check.
+        if (Report().MakesComparison())
+            Confirmation = ConfirmCandidates();
     } catch (...) {
         // No reader thread could be started: the run reads nothing.
         TPassOutcome& current =
@@ -178,6 +183,12 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
         QueueOnReader(reader, [this, pass, page, next, failed = failure.has_value(),
                                text = failure ? std::string() : std::move(pageText)] {
             Tally.LastPageYield = failed ? TPageYield{} : ReadPage(pass, text);
+            if (pass == TPass::Sales) {
+                SalesPageFigures.resize(static_cast<std::size_t>(page));
+                const TPageYield& yield = Tally.LastPageYield;
+                if (yield.LowestSales && yield.HighestSales)
+                    SalesPageFigures.back() = std::pair(*yield.LowestSales, *yield.HighestSales);
+            }
             Tally.ItemsFound += Tally.LastPageYield.Items;
             Tally.LastPage = page;
             if (!failed)
@@ -189,6 +200,154 @@ TPassOutcome TRunThread::FetchPass(TPass pass, TPageReader& reader) {
         if (passEnd)
             return end(*passEnd, page);
     }
+}
+
+std::vector<int> TRunThread::SalesPagesOf(std::int32_t sales) const {
+    std::vector<int> pages;
+    int above = 0; // the last page whose figures all sell more
+    int below = 0; // the first page whose figures all sell less
+    for (std::size_t i = 0; i < SalesPageFigures.size(); ++i) {
+        const auto& figures = SalesPageFigures[i];
+        if (!figures)
+            continue;
+        const int page = static_cast<int>(i) + 1;
+        if (figures->first <= sales && sales <= figures->second)
+            pages.push_back(page);
+        else if (figures->first > sales)
+            above = page;
+        else if (below == 0)
+            below = page;
+    }
+    // Between two pages, it would stand at the end of one or the start of
+    // the next.
+    if (pages.empty()) {
+        if (above != 0)
+            pages.push_back(above);
+        if (below != 0)
+            pages.push_back(below);
+    }
+    return pages;
+}
+
+TConfirmationOutcome TRunThread::ConfirmCandidates() {
+    TConfirmationOutcome outcome;
+    outcome.SalesDuplicates = SalesDuplicates;
+    const TRunReport report = Report();
+    const TListingCoverage coverage = report.Coverage();
+
+    struct TCandidate {
+        const TItemInfo* Item;
+        std::vector<int> Pages{}; // where to look; empty: it cannot be looked for
+        bool Found = false;
+    };
+    std::vector<TCandidate> candidates;
+    std::unordered_set<std::string_view> taken;
+    for (const TItemInfo& item : DefaultSeen) {
+        if (item.ID.empty() || SalesIds.contains(item.ID) || PastSalesCut(item, coverage) ||
+            !taken.insert(item.ID).second)
+            continue;
+        candidates.push_back({&item});
+    }
+    outcome.Candidates = static_cast<int>(candidates.size());
+    if (candidates.empty())
+        return outcome;
+    // A sales listing read whole lists every item it has once, so an item it
+    // missed while moving left another read twice: without a duplicate,
+    // every candidate is truly left out. A listing cut at the page limit
+    // gives no such count.
+    const bool cut = report.SalesCut();
+    if (!cut && SalesDuplicates == 0)
+        return outcome;
+
+    std::set<int> wanted;
+    for (TCandidate& candidate : candidates) {
+        if (candidate.Item->SalesRead)
+            candidate.Pages = SalesPagesOf(candidate.Item->Sales);
+        std::set<int> joined = wanted;
+        joined.insert(candidate.Pages.begin(), candidate.Pages.end());
+        if (candidate.Pages.size() > static_cast<std::size_t>(kMaxRereadPagesPerItem) ||
+            joined.size() > static_cast<std::size_t>(kMaxConfirmationPages))
+            candidate.Pages.clear();
+        else
+            wanted = std::move(joined);
+    }
+
+    const std::string nick = Method::EncodeText(Ops.Nick);
+    std::set<int> read;
+    std::vector<TItemRecordInfo> found;
+    int reread = 0;
+    for (const int page : wanted) {
+        // Without the listing's count every candidate needs its pages; with
+        // it, the check is over once as many were found as were missed.
+        if (!cut && outcome.Cleared >= SalesDuplicates)
+            break;
+        if (StopRequested()) {
+            outcome.Stopped = true;
+            break;
+        }
+        if (Ops.ReportProgress)
+            PostToOwner(
+                [report = Ops.ReportProgress,
+                 progress = TRunProgress{TPass::Sales, page, 0, SalesOutcome.LastPage, ++reread,
+                                         static_cast<int>(wanted.size())}] { report(progress); });
+        std::string pageText;
+        try {
+            Ops.FetchPage(ListingUrl(Ops.SearchHost, TPass::Sales, nick, page), pageText);
+        } catch (...) {
+            if (StopRequested()) {
+                outcome.Stopped = true;
+                break;
+            }
+            pageText.clear(); // a failed page is not read
+        }
+        ++outcome.PagesReread;
+        const std::vector<std::string_view> pieces = ListingItemPieces(pageText);
+        if (pieces.empty()) {
+            ++outcome.FailedRereads;
+            continue;
+        }
+        read.insert(page);
+        std::unordered_set<std::string_view> ids;
+        for (std::string_view piece : pieces)
+            ids.insert(CutItemId(piece));
+        for (TCandidate& candidate : candidates)
+            if (!candidate.Found && ids.contains(candidate.Item->ID)) {
+                candidate.Found = true;
+                ++outcome.Cleared;
+                for (std::string_view piece : pieces)
+                    if (CutItemId(piece) == candidate.Item->ID) {
+                        found.push_back({candidate.Item->ID, std::string(CutItemTitle(piece))});
+                        break;
+                    }
+            }
+    }
+    // An item found again is in the sales listing: it only moved.
+    if (!found.empty())
+        PostToOwner([lists = Ops.Lists, found = std::move(found)]() mutable {
+            for (TItemRecordInfo& record : found)
+                AddSalesRecord(*lists, std::move(record));
+        });
+
+    // An item not found is confirmed as left out when every item the
+    // listing missed was found; otherwise when every page where its figure
+    // stands was read again without it -- unless it moved once more exactly
+    // then, which no reader can tell, so a listing that moved more than was
+    // found again leaves the result uncertain.
+    const bool allMissedFound = !cut && outcome.Cleared >= SalesDuplicates;
+    for (const TCandidate& candidate : candidates) {
+        if (candidate.Found || allMissedFound)
+            continue;
+        const bool looked = !candidate.Pages.empty() &&
+                            std::all_of(candidate.Pages.begin(), candidate.Pages.end(),
+                                        [&read](int page) { return read.contains(page); });
+        if (looked) {
+            ++outcome.ConfirmedByReread;
+        } else {
+            outcome.Unconfirmed.push_back(candidate.Item->ID);
+            outcome.UnconfirmedUnread += candidate.Item->SalesRead ? 0 : 1;
+        }
+    }
+    return outcome;
 }
 
 TRunThread::TPageYield TRunThread::ReadPage(TPass pass, std::string_view page) {
@@ -207,11 +366,18 @@ TRunThread::TPageYield TRunThread::ReadPage(TPass pass, std::string_view page) {
             CurrentRecord = TItemRecordInfo{};
             CurrentRecord.ID.assign(CutItemId(piece));
             CurrentRecord.Title.assign(CutItemTitle(piece));
+            // An item read twice means the listing moved while it was read.
+            if (!CurrentRecord.ID.empty() && !SalesIds.insert(CurrentRecord.ID).second)
+                ++SalesDuplicates;
             records.push_back(std::move(CurrentRecord));
-            // Where a listing cut at the page limit ends.
-            if (const auto sales = ReadItemSales(piece);
-                sales && (!yield.LowestSales || *sales < *yield.LowestSales))
-                yield.LowestSales = sales;
+            // Where a listing cut at the page limit ends, and where the
+            // figures of this page stand.
+            if (const auto sales = ReadItemSales(piece)) {
+                if (!yield.LowestSales || *sales < *yield.LowestSales)
+                    yield.LowestSales = sales;
+                if (!yield.HighestSales || *sales > *yield.HighestSales)
+                    yield.HighestSales = sales;
+            }
         }
         PostToOwner([lists = Ops.Lists, records = std::move(records)]() mutable {
             for (TItemRecordInfo& record : records)
@@ -229,6 +395,10 @@ TRunThread::TPageYield TRunThread::ReadPage(TPass pass, std::string_view page) {
             CurrentItem.Sales = sales.value_or(0);
             CurrentItem.SalesRead = sales.has_value();
             CurrentItem.Rank = RunningRank++;
+            TItemInfo& seen = DefaultSeen.emplace_back();
+            seen.ID = CurrentItem.ID;
+            seen.Sales = CurrentItem.Sales;
+            seen.SalesRead = CurrentItem.SalesRead;
             items.push_back(std::move(CurrentItem));
         }
         PostToOwner(
@@ -308,7 +478,7 @@ void TRunThread::RunSearch() {
     Watched.store(1);
     SearchDone.store(0);
     CrawlListings();
-    TRunReport report{SalesOutcome, DefaultOutcome};
+    TRunReport report = Report();
     // Only an exhausted resource, or the window going away, throws out of
     // a hand-over. The run still ends for the user, and says how.
     try {

@@ -12,6 +12,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace korvane {
 
@@ -52,13 +55,14 @@ public:
     void CrawlListings();
 
     // How the passes of the crawl ended, once it is over.
-    TRunReport Report() const { return {SalesOutcome, DefaultOutcome}; }
+    TRunReport Report() const { return {SalesOutcome, DefaultOutcome, Confirmation}; }
 
     // What one page gave: its items, and the lowest sales figure read among
     // them (sales pass only; none when no figure could be read).
     struct TPageYield {
         int Items = 0;
         std::optional<std::int32_t> LowestSales = std::nullopt;
+        std::optional<std::int32_t> HighestSales = std::nullopt;
     };
     // The reader's page step: cuts the items of one page text and hands them
     // over together, in order, as a call that owns them.
@@ -89,6 +93,12 @@ private:
 
     static void WatchRun(TRunOperations ops);
     TPassOutcome ReadPass(TPass pass, TPageReader& reader);
+    // After both passes: the items the sales listing left out are looked for
+    // again where their figures stand, when the listing may have moved.
+    TConfirmationOutcome ConfirmCandidates();
+    // The sales pages where an item selling sales would stand, by the
+    // figures the sales pass read on each.
+    std::vector<int> SalesPagesOf(std::int32_t sales) const;
     TPassOutcome FetchPass(TPass pass, TPageReader& reader);
     // Queues task on the reader; it is dropped once a stop is requested.
     void QueueOnReader(TPageReader& reader, std::function<void()> task);
@@ -110,12 +120,20 @@ private:
     // The reader's side; the worker touches it only while the reader is idle.
     std::int32_t RunningRank = 1;
     TPassTally Tally;
+    // What the candidates' check needs of the passes: the ids the sales pass
+    // read (and how many it read twice), the figures on each of its pages,
+    // and the default pass's items with their figures.
+    std::unordered_set<std::string> SalesIds;
+    int SalesDuplicates = 0;
+    std::vector<std::optional<std::pair<std::int32_t, std::int32_t>>> SalesPageFigures;
+    TItemList DefaultSeen;
     // Staging records of the field cuts, on the reader's thread.
     TItemInfo CurrentItem;         // default pass
     TItemRecordInfo CurrentRecord; // sales pass
 
     TPassOutcome SalesOutcome;
     TPassOutcome DefaultOutcome;
+    TConfirmationOutcome Confirmation;
 
     // 1 once the run is over for the user; set by the worker, polled by the watcher.
     std::atomic<std::int32_t> SearchDone{0};

@@ -45,6 +45,10 @@ QString StopText(TPass pass, const TPassOutcome& outcome, bool compared) {
         .arg(outcome.PagesRead);
 }
 
+QString CountText(std::int32_t count) {
+    return QLocale(QLocale::English).toString(count);
+}
+
 // A pass that ran into a bound without any page failing.
 QString BoundText(TPass pass, const TPassOutcome& outcome, const QString& meaning) {
     if (outcome.End == TPassEnd::PageLimit)
@@ -94,6 +98,16 @@ QString UnreadText(const QString& what, const TFetchFailure& failure) {
 QString NotComparedText(TPass pass, const TRunReport& report) {
     const TPassOutcome& outcome = pass == TPass::Sales ? report.Sales : report.Default;
     const QString notCompared = Text("未做比较");
+    // Both listings list the same shop: one empty beside the other was not
+    // answered as it should be.
+    if (report.ListingsDisagree()) {
+        const bool salesEmpty = report.Sales.ItemsFound == 0;
+        return Text(
+                   "未做比较：%1没有列出任何宝贝，%2却列出了%3件，淘宝可能限制了访问，请稍后重试。")
+            .arg(PassName(salesEmpty ? TPass::Sales : TPass::Default),
+                 PassName(salesEmpty ? TPass::Default : TPass::Sales))
+            .arg(CountText(salesEmpty ? report.Default.ItemsFound : report.Sales.ItemsFound));
+    }
     switch (outcome.End) {
     case TPassEnd::Stopped:
         return StopText(pass, outcome, false);
@@ -154,8 +168,20 @@ QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary,
                      .arg(summary.CutSales);
 }
 
-QString CountText(std::int32_t count) {
-    return QLocale(QLocale::English).toString(count);
+// What the check of the items the sales listing left out found, when the
+// listing moved while it was read: items found again only moved.
+QString MovedText(const TConfirmationOutcome& check) {
+    if (check.Cleared == 0)
+        return QString();
+    return Text("淘宝的列表在读取时有变动：%1件宝贝复核时在销量排序中找到，未计为降权。")
+        .arg(CountText(check.Cleared));
+}
+
+// Items whose figure could not be read hold no earned place.
+QString UnreadSalesText(const TAnalysisSummary& summary) {
+    if (summary.UnreadSales == 0)
+        return QString();
+    return Text("%1件宝贝的销量无法读取，不参与理论排名。").arg(CountText(summary.UnreadSales));
 }
 
 // Both listings read whole: the verdict in one line.
@@ -165,8 +191,30 @@ QString SummaryText(const TRunReport& report, const TAnalysisSummary& summary) {
     if (report.Default.ItemsFound == 0)
         return Text("没有找到卖家“%1”的宝贝，请检查卖家ID是否正确。").arg(nick);
     return Text("探测完成：卖家“%1”共%2件宝贝，降权宝贝%3件，重要宝贝被隐性降权%4件。")
-        .arg(nick, CountText(summary.Items), CountText(summary.Demoted),
-             CountText(summary.TopDemoted));
+               .arg(nick, CountText(summary.Items), CountText(summary.Demoted),
+                    CountText(summary.TopDemoted)) +
+           MovedText(report.Confirmation) + UnreadSalesText(summary);
+}
+
+// Items the sales listing left out that could be neither found there again
+// nor confirmed missing are not accused: what that means, and why.
+QString UncertainText(const TConfirmationOutcome& check) {
+    if (check.Unconfirmed.empty())
+        return Text("结果可能不准：淘宝的列表在读取时有变动，%1件降权宝贝复核时仍未找到，"
+                    "但也可能恰在复核时又换了位置。")
+            .arg(CountText(check.ConfirmedByReread));
+    QStringList why;
+    if (check.Stopped)
+        why << Text("复核时已停止");
+    if (check.FailedRereads > 0)
+        why << Text("复核时有%1页读取失败").arg(check.FailedRereads);
+    if (check.UnconfirmedUnread > 0)
+        why << Text("%1件的销量无法读取，无从查找").arg(check.UnconfirmedUnread);
+    if (why.isEmpty())
+        why << Text("淘宝的列表在读取时有变动");
+    return Text("结果不确定：%1件在销量排序中没有找到的宝贝未能确认是否降权（%2），未计为降权，"
+                "排名表中标为“未能确认是否降权”。")
+        .arg(CountText(static_cast<std::int32_t>(check.Unconfirmed.size())), why.join(Text("；")));
 }
 
 // What a comparison of listings not both read whole found, after what
@@ -231,7 +279,10 @@ void TRunProgressPresenter::ShowLatest() {
                                                     .arg(FailedPages)
                                                     .arg(LastFailure.Page)
                                                     .arg(ReasonText(LastFailure)));
-    if (progress.Pass == TPass::Default && progress.SalesPages > 0) {
+    if (progress.Rereads > 0) {
+        Bar->setRange(0, progress.Rereads);
+        Bar->setValue(progress.Reread - 1);
+    } else if (progress.Pass == TPass::Default && progress.SalesPages > 0) {
         // Both passes list the same shop; a longer default listing keeps the bar full.
         Bar->setRange(0, progress.SalesPages);
         Bar->setValue(std::min(progress.Page - 1, progress.SalesPages));
@@ -267,6 +318,11 @@ QString TRunProgressPresenter::LeadOf(const QString& text) {
 }
 
 QString TRunProgressPresenter::ProgressText(const TRunProgress& progress) {
+    if (progress.Rereads > 0)
+        return Text("正在复核：重读销量排序第%1页（%2/%3），查找销量排序中没有读到的宝贝")
+            .arg(progress.Page)
+            .arg(progress.Reread)
+            .arg(progress.Rereads);
     return Text("正在读取%1第%2页，已找到%3件宝贝")
         .arg(PassName(progress.Pass))
         .arg(progress.Page)
@@ -289,6 +345,8 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     if (report.Complete())
         return SummaryText(report, summary);
     QStringList clauses;
+    if (report.Uncertain())
+        clauses << UncertainText(report.Confirmation);
     if (report.DefaultPartial())
         clauses << DefaultPartialText(report.Default);
     if (report.SalesCut())
@@ -298,7 +356,8 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     if (report.AnalysisFailed)
         clauses << Text("分析结果时出错（可能内存不足），结果可能不完整。");
     else
-        clauses << PartialCountsText(summary);
+        clauses << PartialCountsText(summary) << MovedText(report.Confirmation)
+                << UnreadSalesText(summary);
     return clauses.join(QString());
 }
 

@@ -75,10 +75,12 @@ TEST_F(RankAnalysisTest, WorkedExampleCellByCell) {
 
     const TAnalysisSummary summary = AnalyseRanks(Lists, sgData2, sgData3);
 
-    // For the seller's summary: W and Z are top sellers pushed down.
+    // For the seller's summary: Z is a top seller pushed down. W shares its
+    // figure with Z, so its sales earn it place 1 or 2, and it stands at 2:
+    // no lower than its sales earn, whatever order the sort gives the two.
     EXPECT_EQ(summary.Items, 5);
     EXPECT_EQ(summary.Demoted, 1);
-    EXPECT_EQ(summary.TopDemoted, 2);
+    EXPECT_EQ(summary.TopDemoted, 1);
     EXPECT_THAT(SortedIds(), ElementsAre("W", "Z", "X", "V", "Y"));
     for (std::size_t p = 0; p < Lists.SalesSortedList.size(); ++p) {
         EXPECT_EQ(Lists.SalesSortedList[p].SalesRank, static_cast<std::int32_t>(p + 1));
@@ -95,7 +97,7 @@ TEST_F(RankAnalysisTest, WorkedExampleCellByCell) {
     const Table rankingRows = {
         {"1", "tV", "5", "pV", "1", "4", "3", normal, "V"},
         {"2", "tX", "5", "pX", "3", "3", "0", normal, "X"},
-        {"3", "tW", "9", "pW", "2", "1", "-1", demoted, "W"},
+        {"3", "tW", "9", "pW", "2", "1", "-1", normal, "W"},
         {"4", "tZ", "9", "pZ", "5", "2", "-3", demoted, "Z"},
         EmptyRow(sgData3),
     };
@@ -153,22 +155,23 @@ TEST_F(RankAnalysisTest, ItemsPastACutSalesListingAreNotDemoted) {
         std::int32_t cutSales;
     };
     const Case cases[] = {
-        {"read whole", {}, {"gone", "tie", "low", "unread", "best", ""}, 0, 0},
+        // An item without a figure follows those with one.
+        {"read whole", {}, {"gone", "tie", "low", "", "best", "unread"}, 0, 0},
         {"cut at the sales of a listed item, ties excused",
          {true, true, 3},
-         {"gone", "unread", "best", ""},
+         {"gone", "", "best", "unread"},
          2,
          3},
         // The cut is the sales listing's own end, not any item both share.
         {"cut below every shared item",
          {true, true, 2},
-         {"gone", "tie", "unread", "best", ""},
+         {"gone", "tie", "", "best", "unread"},
          1,
          2},
-        {"cut above an item left out", {true, true, 8}, {"unread", "best", ""}, 3, 8},
+        {"cut above an item left out", {true, true, 8}, {"", "best", "unread"}, 3, 8},
         {"cut without a figure on the last page",
          {true, true, std::nullopt},
-         {"gone", "tie", "low", "unread", "best", ""},
+         {"gone", "tie", "low", "", "best", "unread"},
          0,
          0},
     };

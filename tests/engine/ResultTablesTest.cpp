@@ -163,7 +163,7 @@ TEST(AddItemRow, BoundAsTheCrawlsRowWriter) {
     ASSERT_EQ(sgData1.RowCount(), 4);
     const std::vector<std::vector<std::string>> rows = {
         {"1", Gbk("红裙"), "5", "99.00", "", "11"},
-        {"2", Gbk("蓝裙"), "0", "1.50", "", "22"},
+        {"2", Gbk("蓝裙"), std::string(texts::kUnreadSales), "1.50", "", "22"},
     };
     for (std::int32_t r = 1; r <= 2; ++r)
         for (std::int32_t c = 0; c < 6; ++c)

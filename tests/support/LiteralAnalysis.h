@@ -105,7 +105,13 @@ inline void AnalyseRanks(TResultLists& lists, TStringGrid& sgData2, TStringGrid&
         sgData3.SetCell(5, rows, std::to_string(item.SalesRank));
         sgData3.SetCell(6, rows, std::to_string(item.SalesRank - item.Rank));
         if (item.SalesRank <= 10) {
-            if (item.Rank > item.SalesRank)
+            // Pushed down only below every item that sells as much: a tie
+            // earns each of the tied items the lowest of their places.
+            std::int32_t earned = 0;
+            for (const TItemInfo& other : lists.SalesSortedList)
+                if (other.Sales >= item.Sales)
+                    ++earned;
+            if (item.Rank > earned)
                 sgData3.SetCell(7, rows, std::string(texts::kDemotedVerdict));
             else
                 sgData3.SetCell(7, rows, std::string(texts::kNormalVerdict));

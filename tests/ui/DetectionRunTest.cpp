@@ -39,9 +39,11 @@ TEST_F(DetectionRunTest, WorkedExample) {
     EXPECT_EQ(Form->Grid2().RowCount(), 3);
     EXPECT_EQ(Row(Form->Grid2(), 1), (std::vector<std::string>{"1", "Y", "0", "4.00", "104"}));
     // The analysis gives V, X, W, Z; the end-of-run sort by sales gives W, Z, V, X.
+    // W shares Z's figure, so its sales earn it place 1 or 2: at 2 it is not
+    // pushed down.
     ASSERT_EQ(Form->Grid3().RowCount(), 6);
     EXPECT_EQ(Row(Form->Grid3(), 1),
-              (std::vector<std::string>{"1", "W", "9", "2.00", "2", "1", "-1", demoted, "102"}));
+              (std::vector<std::string>{"1", "W", "9", "2.00", "2", "1", "-1", normal, "102"}));
     EXPECT_EQ(Row(Form->Grid3(), 2),
               (std::vector<std::string>{"2", "Z", "9", "5.00", "5", "2", "-3", demoted, "105"}));
     EXPECT_EQ(Row(Form->Grid3(), 3),
@@ -49,7 +51,7 @@ TEST_F(DetectionRunTest, WorkedExample) {
     EXPECT_EQ(Row(Form->Grid3(), 4),
               (std::vector<std::string>{"4", "X", "5", "3.00", "3", "3", "0", normal, "103"}));
     EXPECT_EQ(Row(Form->Grid3(), 5), std::vector<std::string>(9));
-    EXPECT_EQ(StatusText(), "探测完成：卖家“shop”共5件宝贝，降权宝贝1件，重要宝贝被隐性降权2件。");
+    EXPECT_EQ(StatusText(), "探测完成：卖家“shop”共5件宝贝，降权宝贝1件，重要宝贝被隐性降权1件。");
     // One page per pass, the nick in both.
     const auto requests = Marketplace.Requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -57,8 +59,8 @@ TEST_F(DetectionRunTest, WorkedExample) {
     EXPECT_NE(requests[1].find("sort=coefp&nick=shop&"), std::string::npos);
 }
 
-// A shop of several pages: ties in sales, an item listed twice, items the
-// sales listing leaves out, and a GBK title.
+// A shop of several pages: ties in sales, an item listed twice in the
+// default listing, items the sales listing leaves out, and a GBK title.
 std::vector<FixtureItem> BigShop() {
     std::vector<FixtureItem> items;
     for (int i = 0; i < 100; ++i)
@@ -72,7 +74,8 @@ TEST_F(DetectionRunTest, ShopOfSeveralPages) {
     const std::vector<FixtureItem> defaultOrder = BigShop();
     std::vector<FixtureItem> salesOrder;
     for (std::size_t i = 0; i < defaultOrder.size(); ++i)
-        if (i % 17 != 5) // the sales listing leaves a few out
+        if (i % 17 != 5 &&
+            (i * 31) % defaultOrder.size() != 50) // leaves a few out, lists each once
             salesOrder.push_back(defaultOrder[(i * 31) % defaultOrder.size()]);
     Marketplace.SetShop(FixtureMarketplace::ShopPages(salesOrder),
                         FixtureMarketplace::ShopPages(defaultOrder));
@@ -192,9 +195,10 @@ TEST_F(DetectionRunTest, SecondRunRightAfterTheFirst) {
     EXPECT_EQ(Form->Grid1().RowCount(), 4);
 
     // The first run's threads are still releasing when the second starts.
-    Marketplace.SetShop(FixtureMarketplace::ShopPages({}), FixtureMarketplace::ShopPages(second));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(second),
+                        FixtureMarketplace::ShopPages(second));
     Run();
-    const ExpectedTables expected({}, second);
+    const ExpectedTables expected(second, second);
     ExpectSameCells(Form->Grid1(), expected.Data1, "sgData1");
     ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");
     ExpectSameCells(Form->Grid3(), expected.Data3, "sgData3");
