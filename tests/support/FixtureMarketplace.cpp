@@ -47,6 +47,14 @@ void FixtureMarketplace::SetShop(std::vector<std::string> salesPages,
     std::lock_guard lock(Lock);
     SalesPages = std::move(salesPages);
     DefaultPages = std::move(defaultPages);
+    MovedSalesPages.clear();
+}
+
+void FixtureMarketplace::MoveSalesListingAfter(std::size_t requests,
+                                               std::vector<std::string> salesPages) {
+    std::lock_guard lock(Lock);
+    MoveAfter = requests;
+    MovedSalesPages = std::move(salesPages);
 }
 
 void FixtureMarketplace::SetFault(bool salesPass, int page, TFault fault) {
@@ -99,7 +107,8 @@ void FixtureMarketplace::Answer(LoopbackPeer& peer) {
     {
         std::lock_guard lock(Lock);
         Targets.push_back(target);
-        const auto& pages = sales ? SalesPages : DefaultPages;
+        const bool moved = !MovedSalesPages.empty() && Targets.size() > MoveAfter;
+        const auto& pages = !sales ? DefaultPages : moved ? MovedSalesPages : SalesPages;
         // Only the search answers: a program that asks this host for
         // anything else (its version document, say) finds nothing there.
         if (target.starts_with("/search_auction.htm?") && page >= 1 &&

@@ -40,6 +40,9 @@ public:
 
     // Set before a run starts.
     void SetShop(std::vector<std::string> salesPages, std::vector<std::string> defaultPages);
+    // A listing that moves while it is read: once `requests` requests have
+    // been answered, the sales listing is answered from salesPages.
+    void MoveSalesListingAfter(std::size_t requests, std::vector<std::string> salesPages);
     void SetFault(bool salesPass, int page, TFault fault);
     void ClearFaults(); // and the page delays
     // Every answer waits this long first (a slow marketplace).
@@ -59,6 +62,8 @@ private:
     mutable std::mutex Lock;
     std::vector<std::string> SalesPages;
     std::vector<std::string> DefaultPages;
+    std::size_t MoveAfter = 0;
+    std::vector<std::string> MovedSalesPages;
     std::map<std::pair<bool, int>, TFault> Faults;
     std::chrono::milliseconds Delay{0};
     std::map<std::pair<bool, int>, std::chrono::milliseconds> PageDelays;

@@ -329,4 +329,92 @@ TEST_F(DetectionRunTest, ClosingDuringARunEndsItsThreads) {
     EXPECT_TRUE(TRunThread::WaitForRunThreads(std::chrono::seconds(3)));
 }
 
+// Listings a seller cannot tell from a true demotion, ending as the truth
+// behind them says.
+class VerdictTruthTest : public test::RunWindowTest {
+protected:
+    // Items of the given figures, best sellers first.
+    static std::vector<FixtureItem> Shop(const std::vector<std::string>& figures) {
+        std::vector<FixtureItem> items;
+        for (std::size_t i = 0; i < figures.size(); ++i)
+            items.push_back(
+                MakeItem(std::to_string(7000 + i), "item" + std::to_string(i), "9.90", figures[i]));
+        return items;
+    }
+    static std::vector<std::string> Figures(int count) {
+        std::vector<std::string> figures;
+        for (int i = 0; i < count; ++i)
+            figures.push_back(std::to_string(3000 - 10 * i));
+        return figures;
+    }
+    int CellsSaying(const TStringGrid& grid, std::int32_t column, std::string_view text) const {
+        int count = 0;
+        for (std::int32_t r = 1; r < grid.RowCount(); ++r)
+            count += grid.Cell(column, r) == text ? 1 : 0;
+        return count;
+    }
+};
+
+// A throttled marketplace answers the sales listing with its frame and the
+// pager's end but no item: the whole shop would look demoted.
+TEST_F(VerdictTruthTest, EmptySalesListingBesideAFullDefaultOneIsNoComparison) {
+    const std::vector<FixtureItem> items = Shop(Figures(101));
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({}), FixtureMarketplace::ShopPages(items));
+    Run();
+    EXPECT_EQ(StatusText(), "未做比较：销量排序没有列出任何宝贝，默认排序却列出了101件，"
+                            "淘宝可能限制了访问，请稍后重试。");
+    EXPECT_EQ(Form->Grid1().RowCount(), 103); // the default listing is still shown
+    EXPECT_EQ(Form->Grid2().RowCount(), 2);
+    EXPECT_EQ(Form->Grid2().Cell(demoted::kTitle, 1), "");
+    EXPECT_EQ(Form->Grid3().RowCount(), 2);
+}
+
+// The default order follows sales exactly; the best seller's figure cannot
+// be read. It holds no earned place and moves nobody else's.
+TEST_F(VerdictTruthTest, UnreadableBestSellerMovesNoOtherItemsPlace) {
+    std::vector<std::string> figures = Figures(30);
+    figures[0] = "2,999";
+    const std::vector<FixtureItem> items = Shop(figures);
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(items), FixtureMarketplace::ShopPages(items));
+    Run();
+    EXPECT_EQ(StatusText(), "探测完成：卖家“shop”共30件宝贝，降权宝贝0件，重要宝贝被隐性降权0件。"
+                            "1件宝贝的销量无法读取，不参与理论排名。");
+    EXPECT_EQ(CellsSaying(Form->Grid3(), ranking::kVerdict, texts::kDemotedVerdict), 0);
+    EXPECT_EQ(CellsSaying(Form->Grid3(), ranking::kVerdict, texts::kNormalVerdict), 10);
+    EXPECT_EQ(Form->Grid1().Cell(allitems::kSales, 1), texts::kUnreadSales);
+    // In the ranking it shows its figure unread and no earned place.
+    for (std::int32_t r = 1; r + 1 < Form->Grid3().RowCount(); ++r)
+        if (Form->Grid3().Cell(ranking::kId, r) == "7000") {
+            EXPECT_EQ(Form->Grid3().Cell(ranking::kSales, r), texts::kUnreadSales);
+            EXPECT_EQ(Form->Grid3().Cell(ranking::kSalesRank, r), "");
+            EXPECT_EQ(Form->Grid3().Cell(ranking::kRank, r), "1");
+        }
+}
+
+// An item sells and moves up onto a page the sales pass has already read:
+// it is never seen there, and another item is read twice. Looked for again
+// where its figure stands, it is found: it only moved.
+TEST_F(VerdictTruthTest, ItemThatMovedWhileTheSalesListingWasReadIsFoundAgain) {
+    std::vector<std::string> before = Figures(100);
+    const std::vector<FixtureItem> listed = Shop(before);
+    // Item 60 (page 2) sells enough to stand 10th once page 1 has been read.
+    std::vector<FixtureItem> moved = listed;
+    FixtureItem mover = moved[60];
+    mover.SalesText = "2905";
+    moved.erase(moved.begin() + 60);
+    moved.insert(moved.begin() + 10, mover);
+    Marketplace.SetShop(FixtureMarketplace::ShopPages(listed),
+                        FixtureMarketplace::ShopPages(moved));
+    Marketplace.MoveSalesListingAfter(1, FixtureMarketplace::ShopPages(moved));
+    Run();
+    EXPECT_EQ(StatusText(),
+              "探测完成：卖家“shop”共100件宝贝，降权宝贝0件，重要宝贝被隐性降权0件。"
+              "淘宝的列表在读取时有变动：1件宝贝复核时在销量排序中找到，未计为降权。");
+    EXPECT_EQ(Form->Grid2().Cell(demoted::kId, 1), "");
+    // Three pages a pass, and page 1 of the sales listing once more.
+    const auto requests = Marketplace.Requests();
+    ASSERT_EQ(requests.size(), 7u);
+    EXPECT_NE(requests[6].find("sort=biz30day&nick=shop&"), std::string::npos);
+}
+
 } // namespace
