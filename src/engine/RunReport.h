@@ -136,8 +136,8 @@ struct TRunReport {
     // Both listings read to their ends, the sales listing not cut, and every
     // candidate settled: the only comparison shown as complete.
     bool Complete() const {
-        return Sales.ReadWhole() && !SalesCut() && Default.ReadWhole() && !AnalysisFailed &&
-               !Uncertain();
+        return MakesComparison() && Sales.ReadWhole() && !SalesCut() && Default.ReadWhole() &&
+               !AnalysisFailed && !Uncertain();
     }
     // The comparison covers only part of the default listing.
     bool DefaultPartial() const { return MakesComparison() && !Default.ReadWhole(); }
