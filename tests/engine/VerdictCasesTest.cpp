@@ -68,6 +68,47 @@ const VerdictCase kCases[] = {
          return plan;
      },
      true},
+    // The mirror of the first: the default listing's first page hollow with
+    // the pager's end beside a sales listing of items, called complete.
+    {"HollowFirstDefaultPageWithEnd",
+     [] {
+         ShopPlan plan = HonestShop(50, 200);
+         plan.Pages[{Phase::Default, 1}] = PageBehaviour::HollowWithEnd;
+         return plan;
+     },
+     true},
+    // An item of sales page 1 stops selling once page 1 is read and sinks
+    // to the end: page 2's first item slides onto page 1, read already.
+    {"ItemMovesDownAcrossAReadSalesPage",
+     [] {
+         ShopPlan plan = HonestShop(100, 1000);
+         plan.Shifts.push_back({SalesShift::When::AfterSalesPage, 1, 10, 0});
+         return plan;
+     },
+     true},
+    // 4,250 items, the 60 hidden ones last in the default order: the sales
+    // listing ends on its own page 100, the default one is cut there and
+    // shows the pager's end.
+    {"DefaultListingCutAtPage100ShowingItsEnd",
+     [] {
+         ShopPlan plan = HonestShop(4250, 5000);
+         for (std::size_t i = 4190; i < plan.Items.size(); ++i)
+             plan.Items[i].Hidden = true;
+         plan.CutShowsEnd = true;
+         return plan;
+     },
+     true},
+    // Two items tied at 6 stand third and fourth, below one selling 5: the
+    // first of them stands where its sales earn (items selling 6 or more are
+    // three), yet the exchange sort's order of the tie gives it place 2.
+    {"TiedItemsBelowALesserSeller",
+     [] {
+         ShopPlan plan;
+         plan.Items = NumberedItems({1094, 5, 6, 6});
+         plan.DefaultOrder = {0, 1, 2, 3};
+         return plan;
+     },
+     true},
 };
 
 class VerdictCasesTest : public ::testing::TestWithParam<VerdictCase> {

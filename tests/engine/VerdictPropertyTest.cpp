@@ -56,6 +56,13 @@ std::string Describe(const ShopPlan& plan) {
         text += ", listed twice in the sales order: " + plan.Items[*plan.SalesDuplicate].Id;
     if (plan.DefaultDuplicate)
         text += ", listed twice in the default order: " + plan.Items[*plan.DefaultDuplicate].Id;
+    if (plan.Items.size() <= 60) {
+        text += "\ndefault order, item:sales:";
+        for (const std::size_t item : plan.DefaultOrder)
+            text += " " + std::to_string(item + 1) + ":" + std::to_string(plan.Items[item].Sales) +
+                    (plan.Items[item].Hidden ? "h" : "") +
+                    (plan.Items[item].Figure != SalesFigure::Plain ? "?" : "");
+    }
     return text;
 }
 
