@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <numeric>
 #include <string>
@@ -95,6 +96,19 @@ const VerdictCase kCases[] = {
          for (std::size_t i = 4190; i < plan.Items.size(); ++i)
              plan.Items[i].Hidden = true;
          plan.CutShowsEnd = true;
+         return plan;
+     },
+     true},
+    // 4,230 items, nothing hidden: the sales listing is cut at page 100 and
+    // one item past the cut shows no figure, so nothing tells it from a
+    // demoted one. Accused though the marketplace lists it.
+    {"UnreadableFigurePastTheSalesCut",
+     [] {
+         ShopPlan plan = HonestShop(4230, 5000);
+         plan.Items[4215].Figure = SalesFigure::Missing;
+         // The default listing, cut too, shows it on its first page.
+         std::rotate(plan.DefaultOrder.begin(), plan.DefaultOrder.begin() + 4215,
+                     plan.DefaultOrder.begin() + 4216);
          return plan;
      },
      true},

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -67,8 +68,9 @@ OracleFindings JudgeRun(const ShopPlan& plan, const MarketLog& log, const RunOut
             ++findings.AllowedAsUncertain;
         else
             fail(ViolationKind::ListedItemAccused,
-                 "item " + id + " (true sales " + std::to_string(it->second->Sales) +
-                     ", sales shown " + CellOf(row, demoted::kSales) + ") is listed");
+                 "item " + id + " (selling " + std::to_string(it->second->Sales) +
+                     " when the shop opened, shown " + CellOf(row, demoted::kSales) +
+                     ") is listed in the sales order");
     }
 
     // A complete result names every hidden item read, and comes only of two
