@@ -94,12 +94,12 @@ struct Tally {
             ++seen["duplicate-in-sales"];
         if (log.DefaultDuplicateServed)
             ++seen["duplicate-in-default"];
-        if (log.MovedAtReread)
-            ++seen["moved-again-at-reread"];
+        seen["shift-during-sales-pass"] = log.ShiftsApplied[0];
+        seen["shift-between-passes"] = log.ShiftsApplied[1];
+        seen["shift-at-reread"] = log.ShiftsApplied[2];
         for (const SalesShift& shift : plan.Shifts)
-            ++seen[shift.At == SalesShift::When::AfterSalesPage  ? "shift-during-sales-pass"
-                   : shift.At == SalesShift::When::BetweenPasses ? "shift-between-passes"
-                                                                 : "shift-at-reread (planned)"];
+            if (shift.At == SalesShift::When::AtReread)
+                ++seen["shift-at-reread (planned)"];
         if (std::any_of(log.Pages.begin(), log.Pages.end(),
                         [](const ServedPage& page) { return page.Of == Phase::Reread; }))
             ++seen["sales-page-reread"];

@@ -120,8 +120,7 @@ void TruthMarketplace::ApplyShifts(SalesShift::When when, int page) {
     for (const SalesShift& shift : Shop.Shifts)
         if (shift.At == when && shift.Page == page && shift.Item < Sales.size()) {
             Sales[shift.Item] = shift.Sales;
-            ++Served.ShiftsApplied;
-            Served.MovedAtReread = Served.MovedAtReread || when == SalesShift::When::AtReread;
+            ++Served.ShiftsApplied[static_cast<std::size_t>(when)];
         }
 }
 

@@ -3,6 +3,8 @@
 #include "GeneratedShop.h"
 #include "LoopbackServer.h"
 
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -31,8 +33,8 @@ struct MarketLog {
     bool DefaultCutServed = false; // a default page 100 of a longer listing
     bool SalesDuplicateServed = false;
     bool DefaultDuplicateServed = false;
-    int ShiftsApplied = 0;
-    bool MovedAtReread = false; // an item moved as its page was asked for again
+    // Shifts that took effect, by SalesShift::When.
+    std::array<int, 3> ShiftsApplied{};
 
     // A page of the sales or default pass was not served whole.
     bool FaultInPasses() const;
