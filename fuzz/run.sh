@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, AddressSanitizer + UBSan) and runs one
 # of them, or each in turn, for a fixed time on its committed seed corpus.
-#   fuzz/run.sh TARGET SECONDS     TARGET: http_response listing_page cookie url
+#   fuzz/run.sh TARGET SECONDS     TARGET: http_response listing_page cookie url verdict
 #   fuzz/run.sh all SECONDS
 # New inputs go to build-fuzz/corpus/TARGET (not committed); a finding stops
 # the run with a non-zero exit and leaves its input in build-fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-TARGETS=(http_response listing_page cookie url)
+TARGETS=(http_response listing_page cookie url verdict)
 target=${1:?"usage: fuzz/run.sh TARGET|all SECONDS"}
 seconds=${2:?"usage: fuzz/run.sh TARGET|all SECONDS"}
 BUILD=${KORVANE_FUZZ_BUILD_DIR:-build-fuzz}
@@ -23,6 +23,7 @@ max_len() {
   case $1 in
     http_response) echo 4096 ;;
     listing_page) echo 8192 ;;
+    verdict) echo 2048 ;; # a shop of a few pages, each page's behaviour drawn
     *) echo 1024 ;;
   esac
 }

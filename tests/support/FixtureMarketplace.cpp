@@ -4,9 +4,6 @@
 
 namespace korvane::test {
 
-namespace {
-
-// The value of key in a query ("" when absent).
 std::string QueryValue(const std::string& target, const std::string& key) {
     for (const char separator : {'?', '&'}) {
         const std::string start = separator + key + "=";
@@ -19,7 +16,15 @@ std::string QueryValue(const std::string& target, const std::string& key) {
     return {};
 }
 
-} // namespace
+std::string RequestTarget(const std::string& head) {
+    const std::size_t start = head.find(' ') + 1;
+    return head.substr(start, head.find(' ', start) - start);
+}
+
+int ListingPageOf(const std::string& target) {
+    const std::string skip = QueryValue(target, "s");
+    return skip.empty() ? 1 : std::stoi(skip) / 42 + 1;
+}
 
 FixtureMarketplace::FixtureMarketplace() {
     Server.Start({[this](LoopbackPeer& peer) { Answer(peer); }}, true);
@@ -93,13 +98,9 @@ void FixtureMarketplace::ClearRequests() {
 }
 
 void FixtureMarketplace::Answer(LoopbackPeer& peer) {
-    const std::string head = peer.ReadRequestHead();
-    const std::size_t start = head.find(' ') + 1;
-    const std::string target = head.substr(start, head.find(' ', start) - start);
-
+    const std::string target = RequestTarget(peer.ReadRequestHead());
     const bool sales = QueryValue(target, "sort") == "biz30day";
-    const std::string skip = QueryValue(target, "s");
-    const int page = skip.empty() ? 1 : std::stoi(skip) / 42 + 1;
+    const int page = ListingPageOf(target);
 
     std::string body;
     TFault fault = TFault::None;

@@ -11,6 +11,13 @@
 
 namespace korvane::test {
 
+// The target of a request head ("/search_auction.htm?..."), and the value of
+// key in its query ("" when absent).
+std::string RequestTarget(const std::string& head);
+std::string QueryValue(const std::string& target, const std::string& key);
+// The listing page (from 1) a search target asks for by its "s" value.
+int ListingPageOf(const std::string& target);
+
 // A loopback marketplace serving a scripted shop's listing pages by the
 // query's "sort" and "s" values, one connection per page as the crawl makes
 // them. Pages past the last, and any other path, answer 404.
