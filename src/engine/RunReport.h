@@ -121,14 +121,15 @@ struct TRunReport {
                (Default.ReadWhole() || Default.ItemsFound > 0);
     }
     bool SalesComparable() const { return Sales.ReadWhole() || Sales.ReadToPageLimit(); }
-    // The sales listing stops at the marketplace's page limit: read to it,
-    // or to a full last page there that shows the pager's end, which a shop
-    // of more items than the limit lists cannot be told from.
-    bool SalesCut() const {
-        return Sales.ReadToPageLimit() ||
-               (Sales.ReadWhole() && Sales.LastPage >= kMaxPagesPerPass &&
-                Sales.LastPageItems >= kItemsPerListingPage);
+    // A listing stops at the marketplace's page limit: read to it, or to a
+    // full last page there that shows the pager's end, which a shop of more
+    // items than the limit lists cannot be told from.
+    static bool CutAtPageLimit(const TPassOutcome& pass) {
+        return pass.ReadToPageLimit() || (pass.ReadWhole() && pass.LastPage >= kMaxPagesPerPass &&
+                                          pass.LastPageItems >= kItemsPerListingPage);
     }
+    bool SalesCut() const { return CutAtPageLimit(Sales); }
+    bool DefaultCut() const { return CutAtPageLimit(Default); }
     // Some item could be neither confirmed as left out of the sales listing
     // nor found in it, or the listing moved more than the check could
     // follow: the result may be wrong, and says so.
@@ -137,14 +138,16 @@ struct TRunReport {
     // candidate settled: the only comparison shown as complete.
     bool Complete() const {
         return MakesComparison() && Sales.ReadWhole() && !SalesCut() && Default.ReadWhole() &&
-               !AnalysisFailed && !Uncertain();
+               !DefaultCut() && !AnalysisFailed && !Uncertain();
     }
     // The comparison covers only part of the default listing.
-    bool DefaultPartial() const { return MakesComparison() && !Default.ReadWhole(); }
+    bool DefaultPartial() const {
+        return MakesComparison() && (!Default.ReadWhole() || DefaultCut());
+    }
     // What the analysis may claim of the listings.
     TListingCoverage Coverage() const {
         const bool cut = SalesCut();
-        return {Default.ReadWhole(), cut,
+        return {Default.ReadWhole() && !DefaultCut(), cut,
                 cut ? Sales.LastPageLowestSales : std::optional<std::int32_t>{},
                 Confirmation.Unconfirmed};
     }

@@ -442,9 +442,9 @@ void TMainForm::sgData3DrawCell(QPainter& painter, int column, int row, const QR
     if (column != ranking::kVerdict || row <= 0)
         return;
     const std::string& verdict = Data3.Cell(column, row);
-    if (ContainsMarker(verdict, texts::kNormalMark))
+    if (!IsWarningVerdict(verdict))
         return;
-    // Any other verdict is a warning: red, underlined, over the table's own text.
+    // A warning: red, underlined, over the table's own text.
     const bool selected = option.state & QStyle::State_Selected;
     painter.setClipRect(rect);
     painter.fillRect(rect, selected ? option.palette.highlight() : QBrush(Qt::white));

@@ -2,7 +2,6 @@
 
 #include "FocusFrame.h"
 #include "GbkCodec.h"
-#include "MyUtils.h"
 #include "ResultTables.h"
 #include "ResultTexts.h"
 
@@ -53,11 +52,6 @@ std::optional<int> RankIn(const std::string& cell) {
     if (error != std::errc() || end != cell.data() + cell.size() || value < 1)
         return std::nullopt;
     return value;
-}
-
-// The table's own rule: a verdict is a warning unless it says 正常.
-bool IsWarning(const std::string& verdict) {
-    return !verdict.empty() && !ContainsMarker(verdict, texts::kNormalMark);
 }
 
 // 1, 2, 5, 10, 20, 50, ...: the smallest that spans last ranks in few steps.
@@ -209,7 +203,7 @@ void TRankChart::DrawNow() {
         if (!salesRank || !rank)
             continue; // the empty bottom row
         last = std::max({last, *salesRank, *rank});
-        (IsWarning(Ranking.Cell(ranking::kVerdict, r)) ? warned : others)
+        (IsWarningVerdict(Ranking.Cell(ranking::kVerdict, r)) ? warned : others)
             .append(QPointF(*salesRank, *rank));
     }
     const auto ranked = warned.size() + others.size();

@@ -51,7 +51,7 @@ QString CountText(std::int32_t count) {
 
 // A pass that ran into a bound without any page failing.
 QString BoundText(TPass pass, const TPassOutcome& outcome, const QString& meaning) {
-    if (outcome.End == TPassEnd::PageLimit)
+    if (TRunReport::CutAtPageLimit(outcome) || outcome.End == TPassEnd::PageLimit)
         return Text("淘宝最多列出%1页，%2%3前%1页的宝贝。")
             .arg(outcome.LastPage)
             .arg(meaning, PassName(pass));
@@ -149,7 +149,7 @@ QString DefaultPartialText(const TPassOutcome& defaults) {
     }
     if (defaults.FailedPages > 0)
         return Text("结果不完整：") + FailureClause(TPass::Default, defaults) + Text("。");
-    if (defaults.End == TPassEnd::PageLimit)
+    if (TRunReport::CutAtPageLimit(defaults))
         return BoundText(TPass::Default, defaults, Text("结果只含"));
     return BoundText(TPass::Default, defaults, Text("结果可能不完整"));
 }
@@ -350,9 +350,7 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     if (report.DefaultPartial())
         clauses << DefaultPartialText(report.Default);
     if (report.SalesCut())
-        clauses << SalesCutText(report.Sales, summary,
-                                report.DefaultPartial() &&
-                                    report.Default.End == TPassEnd::PageLimit);
+        clauses << SalesCutText(report.Sales, summary, report.DefaultCut());
     if (report.AnalysisFailed)
         clauses << Text("分析结果时出错（可能内存不足），结果可能不完整。");
     else

@@ -213,7 +213,13 @@ ShopPlan GenerateShop(ShapeSource& source, std::uint64_t seed) {
             const std::size_t item = anyItem();
             plan.Shifts.push_back({SalesShift::When::BetweenPasses, 0, item, newSales(item)});
         }
-        if (source.Percent(4)) {
+        // Most often the item that moved during the sales pass, which is
+        // the one looked for again: the case no reader can tell from a
+        // demotion.
+        if (moves > 0 && salesPages > 1 && source.Percent(30)) {
+            const std::size_t item = plan.Shifts.front().Item;
+            plan.Shifts.push_back({SalesShift::When::AtReread, 0, item, newSales(item)});
+        } else if (source.Percent(4)) {
             const std::size_t item = anyItem();
             plan.Shifts.push_back({SalesShift::When::AtReread, 0, item, newSales(item)});
         }
