@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,80 @@ TEST_F(RankAnalysisTest, ItemsPastACutSalesListingAreNotDemoted) {
         EXPECT_EQ(summary.PastCut, c.pastCut);
         EXPECT_EQ(summary.CutSales, c.cutSales);
     }
+}
+
+// A top seller is called pushed down only when its default rank is lower
+// than every place its sales can earn: below every item that sells as much,
+// and below every item whose figure could not be read.
+TEST_F(RankAnalysisTest, VerdictGivesTiesAndUnreadFiguresTheBenefitOfTheDoubt) {
+    const std::string normal = Gbk("重要宝贝权值正常");
+    const std::string pushed = Gbk("重要宝贝被隐性降权");
+    struct Item {
+        const char* id;
+        std::optional<std::int32_t> sales; // none: unreadable
+    };
+    struct Case {
+        const char* name;
+        std::vector<Item> byDefault; // default order, every item listed by sales too
+        std::map<std::string, std::string> verdicts;
+        std::int32_t topDemoted;
+    };
+    const Case cases[] = {
+        {"tied with the item above", {{"a", 9}, {"b", 9}}, {{"a", normal}, {"b", normal}}, 0},
+        {"below a lesser seller", {{"a", 5}, {"b", 9}}, {{"a", normal}, {"b", pushed}}, 1},
+        // The unread item may sell most: nobody stands lower than earned.
+        {"under an unread best seller",
+         {{"u", std::nullopt}, {"a", 9}, {"b", 5}},
+         {{"u", ""}, {"a", normal}, {"b", normal}},
+         0},
+        // Below a lesser seller and the unread one: lower than any place.
+        {"pushed below both",
+         {{"u", std::nullopt}, {"b", 5}, {"a", 9}},
+         {{"u", ""}, {"a", pushed}, {"b", normal}},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Lists = {};
+        SetUpResultTables(sgData1, sgData2, sgData3);
+        for (const Item& item : c.byDefault) {
+            Listed(item.id, item.sales.value_or(0));
+            Lists.DefaultList.back().SalesRead = item.sales.has_value();
+            InSalesOrder(item.id);
+        }
+        const TAnalysisSummary summary = AnalyseRanks(Lists, sgData2, sgData3);
+        EXPECT_EQ(summary.TopDemoted, c.topDemoted);
+        for (std::int32_t r = 1; r + 1 < sgData3.RowCount(); ++r) {
+            const std::string& id = sgData3.Cell(ranking::kId, r);
+            EXPECT_EQ(sgData3.Cell(ranking::kVerdict, r), c.verdicts.at(id)) << id;
+            // An unread figure shows as such, with no earned place.
+            const bool unread = id == "u";
+            EXPECT_EQ(sgData3.Cell(ranking::kSales, r) == texts::kUnreadSales, unread) << id;
+            EXPECT_EQ(sgData3.Cell(ranking::kSalesRank, r).empty(), unread) << id;
+        }
+        EXPECT_EQ(summary.UnreadSales, c.byDefault.front().sales ? 0 : 1);
+    }
+}
+
+// An item the check could neither confirm as left out nor find again is
+// ranked with a verdict that says so, and is never called demoted.
+TEST_F(RankAnalysisTest, UnconfirmedItemIsRankedNotAccused) {
+    Listed("a", 9);
+    Listed("gone", 7);
+    Listed("lost", 5);
+    InSalesOrder("a");
+    TListingCoverage coverage;
+    coverage.Unconfirmed = {"lost"};
+    const TAnalysisSummary summary = AnalyseRanks(Lists, sgData2, sgData3, coverage);
+    EXPECT_EQ(summary.Demoted, 1);
+    EXPECT_EQ(sgData2.Cell(demoted::kId, 1), "gone");
+    EXPECT_EQ(summary.Unconfirmed, 1);
+    std::map<std::string, std::string> verdicts;
+    for (std::int32_t r = 1; r + 1 < sgData3.RowCount(); ++r)
+        verdicts[sgData3.Cell(ranking::kId, r)] = sgData3.Cell(ranking::kVerdict, r);
+    EXPECT_EQ(verdicts.at("lost"), texts::kUnconfirmedVerdict);
+    EXPECT_FALSE(IsWarningVerdict(verdicts.at("lost")));
+    EXPECT_TRUE(IsWarningVerdict(texts::kDemotedVerdict));
 }
 
 // Without the whole default listing the notice cannot speak for the shop.
