@@ -13,6 +13,7 @@
 #include "PaintRecorder.h"
 #include "QtWait.h"
 #include "RecordingDesktop.h"
+#include "ResultTables.h"
 #include "RunReport.h"
 #include "ThreadUnit.h"
 
@@ -251,6 +252,89 @@ BENCHMARK(BM_WholeRunLoopback)
     ->ArgName("server_delay_ms")
     ->Arg(0)
     ->Arg(2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(4.0);
+
+// A 4,200-item shop listed by sales as the marketplace lists it, figures
+// falling item by item, and its default listing in another order. When
+// moving, three items sell enough to stand on pages 1, 3 and 5 once the
+// sales listing's page 30 has been asked for: the sales pass never reads
+// them and reads three others twice, and the run looks for them again.
+struct TSortedShop {
+    std::vector<std::string> Sales, Default, MovedSales;
+};
+
+const TSortedShop& SortedShop() {
+    static const TSortedShop shop = [] {
+        std::vector<test::FixtureItem> bySales;
+        for (int i = 0; i < kShopItems; ++i)
+            bySales.push_back(
+                test::MakeItem(std::to_string(20'000'000'000LL + i * 7919),
+                               "2012新款 韩版修身长袖连衣裙 女装 秋装 包邮 " + std::to_string(i),
+                               "168.00", std::to_string(100'000 - 20 * i)));
+        const auto pages = [](const std::vector<test::FixtureItem>& items) {
+            std::vector<std::string> built;
+            for (std::size_t first = 0; first < items.size(); first += kItemsPerListingPage) {
+                test::ListingPageBuilder page;
+                for (std::size_t i = first;
+                     i < std::min(first + kItemsPerListingPage, items.size()); ++i)
+                    page.Add(items[i]);
+                built.push_back(page.ItemPadding(6'000)
+                                    .PagePadding(40'000)
+                                    .Last(first + kItemsPerListingPage >= items.size())
+                                    .Build());
+            }
+            return built;
+        };
+        std::vector<test::FixtureItem> moved = bySales;
+        for (const auto& [from, to] : {std::pair{3000, 10}, std::pair{3100, 100}, {3200, 190}})
+            moved[static_cast<std::size_t>(from)].SalesText =
+                std::to_string(100'000 - 20 * to + 10);
+        std::stable_sort(moved.begin(), moved.end(), [](const auto& a, const auto& b) {
+            return std::stoi(*a.SalesText) > std::stoi(*b.SalesText);
+        });
+        std::vector<test::FixtureItem> byDefault;
+        for (int i = 0; i < kShopItems; ++i)
+            byDefault.push_back(moved[static_cast<std::size_t>((i * 37) % kShopItems)]);
+        return TSortedShop{pages(bySales), pages(byDefault), pages(moved)};
+    }();
+    return shop;
+}
+
+// The run of that shop, still (argument 0) and moving (1), over the
+// loopback marketplace with every answer 2 ms late. The counter "rereads"
+// is the pages read again; set the moving run's time against the still one's
+// for what the check costs.
+void BM_WholeRunOfAMovingListing(benchmark::State& state) {
+    const bool moving = state.range(0) != 0;
+    const TSortedShop& shop = SortedShop();
+    test::FixtureMarketplace marketplace;
+    marketplace.SetShop(shop.Sales, shop.Default);
+    marketplace.SetDelay(std::chrono::milliseconds(2));
+    TMainFormSettings settings;
+    settings.SearchHost = marketplace.Host();
+    TBenchWindow window(std::move(settings));
+    std::size_t requests = 0;
+    for (auto _ : state) {
+        marketplace.ClearRequests();
+        if (moving)
+            marketplace.MoveSalesListingAfter(30, shop.MovedSales);
+        state.SetIterationTime(window.Run());
+        requests = marketplace.Requests().size();
+        // The next run starts from the listing before the move.
+        marketplace.SetShop(shop.Sales, shop.Default);
+    }
+    CheckRows(state, window.Window());
+    if (!window.Window().Grid2().Cell(demoted::kId, 1).empty())
+        state.SkipWithError("an item that only moved was called demoted");
+    state.counters["pages"] = static_cast<double>(requests);
+    state.counters["rereads"] = static_cast<double>(requests) - 2.0 * kMaxPagesPerPass;
+}
+BENCHMARK(BM_WholeRunOfAMovingListing)
+    ->ArgName("moving")
+    ->Arg(0)
+    ->Arg(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->MinTime(4.0);
