@@ -103,7 +103,7 @@ QString NotComparedText(TPass pass, const TRunReport& report) {
     if (report.ListingsDisagree()) {
         const bool salesEmpty = report.Sales.ItemsFound == 0;
         return Text(
-                   "未做比较：%1没有列出任何宝贝，%2却列出了%3件，淘宝可能限制了访问，请稍后重试。")
+                   "未做比较：%1没有列出任何宝贝。%2却列出了%3件，淘宝可能限制了访问，请稍后重试。")
             .arg(PassName(salesEmpty ? TPass::Sales : TPass::Default),
                  PassName(salesEmpty ? TPass::Default : TPass::Sales))
             .arg(CountText(salesEmpty ? report.Default.ItemsFound : report.Sales.ItemsFound));
@@ -200,7 +200,7 @@ QString SummaryText(const TRunReport& report, const TAnalysisSummary& summary) {
 // nor confirmed missing are not accused: what that means, and why.
 QString UncertainText(const TConfirmationOutcome& check) {
     if (check.Unconfirmed.empty())
-        return Text("结果可能不准：淘宝的列表在读取时有变动，%1件降权宝贝复核时仍未找到，"
+        return Text("结果可能不准：淘宝的列表在读取时有变动。%1件降权宝贝复核时仍未找到，"
                     "但也可能恰在复核时又换了位置。")
             .arg(CountText(check.ConfirmedByReread));
     QStringList why;
@@ -212,7 +212,7 @@ QString UncertainText(const TConfirmationOutcome& check) {
         why << Text("%1件的销量无法读取，无从查找").arg(check.UnconfirmedUnread);
     if (why.isEmpty())
         why << Text("淘宝的列表在读取时有变动");
-    return Text("结果不确定：%1件在销量排序中没有找到的宝贝未能确认是否降权（%2），未计为降权，"
+    return Text("结果不确定：%1件宝贝未能确认是否降权。它们在销量排序中没有读到，%2，未计为降权，"
                 "排名表中标为“未能确认是否降权”。")
         .arg(CountText(static_cast<std::int32_t>(check.Unconfirmed.size())), why.join(Text("；")));
 }

@@ -361,7 +361,7 @@ TEST_F(VerdictTruthTest, EmptySalesListingBesideAFullDefaultOneIsNoComparison) {
     const std::vector<FixtureItem> items = Shop(Figures(101));
     Marketplace.SetShop(FixtureMarketplace::ShopPages({}), FixtureMarketplace::ShopPages(items));
     Run();
-    EXPECT_EQ(StatusText(), "未做比较：销量排序没有列出任何宝贝，默认排序却列出了101件，"
+    EXPECT_EQ(StatusText(), "未做比较：销量排序没有列出任何宝贝。默认排序却列出了101件，"
                             "淘宝可能限制了访问，请稍后重试。");
     EXPECT_EQ(Form->Grid1().RowCount(), 103); // the default listing is still shown
     EXPECT_EQ(Form->Grid2().RowCount(), 2);

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 using namespace korvane;
@@ -41,6 +42,20 @@ TPassOutcome Pass(TPassEnd end, int lastPage, int items, int pagesRead, int fail
     outcome.FailedPages = failedPages;
     outcome.LastFailure.emplace(last);
     return outcome;
+}
+
+// What the check of the items left out found: the listing read twice in
+// places, items found again, pages that failed when read again, and the
+// items neither found nor confirmed (three confirmed when none is left).
+TConfirmationOutcome Check(int duplicates, int cleared, int failedRereads,
+                           std::vector<std::string> unconfirmed) {
+    TConfirmationOutcome check;
+    check.SalesDuplicates = duplicates;
+    check.Cleared = cleared;
+    check.FailedRereads = failedRereads;
+    check.ConfirmedByReread = unconfirmed.empty() && cleared < duplicates ? 3 : 0;
+    check.Unconfirmed = std::move(unconfirmed);
+    return check;
 }
 
 struct EndCase {
@@ -232,6 +247,39 @@ std::vector<EndCase> Endings() {
          "淘宝最多列出100页，结果只含默认排序前100页的宝贝。"
          "销量排序也未列全：5件销量不高于397笔的宝贝可能排在其后，未计为降权。"
          "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
+
+        // The two listings of one shop, one empty beside the other.
+        {"sales listing empty beside the default one",
+         {Pass(E::EndMarker, 1, 0, 1), Pass(E::EndMarker, 3, 101, 3)},
+         {},
+         "未做比较：销量排序没有列出任何宝贝。默认排序却列出了101件，淘宝可能限制了访问，"
+         "请稍后重试。"},
+        {"default listing empty beside the sales one",
+         {Pass(E::EndMarker, 3, 101, 3), Pass(E::EndMarker, 1, 0, 1)},
+         {},
+         "未做比较：默认排序没有列出任何宝贝。销量排序却列出了101件，淘宝可能限制了访问，"
+         "请稍后重试。"},
+
+        // The sales listing moved while it was read: the items left out were
+        // looked for again.
+        {"moved, every item settled",
+         {whole, whole, Check(2, 2, 0, {})},
+         {120, 4, 0, 0, 2, 0, 1},
+         "探测完成：卖家“小店 a”共120件宝贝，降权宝贝4件，重要宝贝被隐性降权2件。"
+         "淘宝的列表在读取时有变动：2件宝贝复核时在销量排序中找到，未计为降权。"
+         "1件宝贝的销量无法读取，不参与理论排名。"},
+        {"moved, an item neither found nor confirmed",
+         {whole, whole, Check(2, 1, 1, {"7"})},
+         {120, 4, 0, 0, 2, 1},
+         "结果不确定：1件宝贝未能确认是否降权。它们在销量排序中没有读到，复核时有1页读取失败，"
+         "未计为降权，排名表中标为“未能确认是否降权”。"
+         "已比较的120件宝贝中，降权宝贝4件，重要宝贝被隐性降权2件。"
+         "淘宝的列表在读取时有变动：1件宝贝复核时在销量排序中找到，未计为降权。"},
+        {"moved more than was found again",
+         {whole, whole, Check(2, 0, 0, {})},
+         {120, 4, 0, 0, 2},
+         "结果可能不准：淘宝的列表在读取时有变动。3件降权宝贝复核时仍未找到，"
+         "但也可能恰在复核时又换了位置。已比较的120件宝贝中，降权宝贝4件，重要宝贝被隐性降权2件。"},
 
         // The window could not take the items, or the analysis failed.
         {"hand-over failed",
