@@ -295,25 +295,43 @@ void TIdCustomHTTP::ReadBody(TIdSimpleBuffer& sink) {
     const TIdHTTPResponse& response = Response();
     const std::size_t bodyStart = sink.Position();
     if (response.ContentLength > 0) {
-        try {
-            ReadBodyPart(sink, bodyStart, response.ContentLength);
-        } catch (const EIdConnClosedGracefully&) {
-            // A short body is what arrived before the close.
-        }
+        // A close before the announced length is a body cut short, never a
+        // whole one: the error passes on with every byte that came.
+        ReadBodyData(sink, bodyStart, response.ContentLength);
     } else if (response.HeaderLines.HeaderValue("Transfer-Encoding").find("chunked") !=
                std::string::npos) {
+        // So is a close inside a chunk or before the last chunk.
         for (std::int32_t size = ReadChunkSize(); size > 0; size = ReadChunkSize()) {
-            ReadBodyPart(sink, bodyStart, size);
+            ReadBodyData(sink, bodyStart, size);
             ReadLine(); // ends the chunk's data
         }
-        ReadLine(); // the blank line after the last chunk (or a trailer's first line)
+        try {
+            ReadLine(); // the blank line after the last chunk (or a trailer's first line)
+        } catch (const EIdConnClosedGracefully&) {
+            // The last chunk came: the body is whole without the line after it.
+        }
     } else if (!response.HasContentLength) {
         ReadBodyPart(sink, bodyStart, kIdReadUntilClose);
     }
 }
 
+void TIdCustomHTTP::ReadBodyData(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count) {
+    const std::size_t at = sink.Position();
+    try {
+        ReadBodyPart(sink, bodyStart, count);
+    } catch (const EIdConnClosedGracefully&) {
+        // The connection is closed: this takes only what is still queued.
+        const auto have = static_cast<std::int64_t>(sink.Position() - at);
+        ReadToStream(sink, kIdReadUntilClose, std::max<std::int64_t>(count - have, 0));
+        throw;
+    }
+}
+
 std::int32_t TIdCustomHTTP::ReadChunkSize() {
     std::string line = ReadLine();
+    // A size line the close cut off is no last chunk.
+    if (LastLineTimedOut)
+        throw EIdConnClosedGracefully();
     if (const auto space = line.find(' '); space != std::string::npos)
         line.resize(space);
     return HexToInt32(line).value_or(0);
@@ -335,7 +353,11 @@ void TIdCustomHTTP::RaiseProtocolError() {
     const TRestore<std::int32_t> timeout(ReadTimeout, kErrorBodyTimeout);
     TIdSimpleBuffer scratch;
     const TRestore<TIdSimpleBuffer*> sink(Response().BodySink, &scratch);
-    ReadBody(scratch);
+    try {
+        ReadBody(scratch);
+    } catch (const EIdConnClosedGracefully&) {
+        // An error page cut short still says what the status says.
+    }
     throw EIdHTTPProtocolException(Response().StatusNumber(), Response().StatusLine,
                                    std::string(scratch.View()));
 }

@@ -98,6 +98,9 @@ private:
     // Reads count bytes of body, or until the peer closes, within the body's
     // bound (bodyStart is where the body began in sink).
     void ReadBodyPart(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count);
+    // Reads count announced bytes of body. A close before them all raises,
+    // with every byte that arrived in sink.
+    void ReadBodyData(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count);
 
     TIdHTTPProtocol Protocol;
     std::unique_ptr<TIdCookieManager> Cookies;

@@ -75,6 +75,37 @@ TEST_F(ListingFetchTest, ErrorsPropagateWithNothingLeft) {
     EXPECT_EQ(body, "");
 }
 
+// A page whose connection closes before its announced length is a failed
+// page with its reason, and none of the items that did arrive is read.
+TEST_F(ListingFetchTest, PageCutShortIsAFailedPage) {
+    const std::string page =
+        ListingPageBuilder().Add(MakeItem("101", "红色连衣裙", "99.00", "50")).Last().Build();
+    Server.AddForEveryNext([&](LoopbackPeer& peer) {
+        const std::string head = peer.ReadRequestHead();
+        if (head.find("sort=biz30day") != std::string::npos)
+            peer.Send(HttpResponse("200 OK", "", page));
+        else
+            peer.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(page.size() + 100) +
+                      "\r\n\r\n" + page);
+    });
+    TResultLists lists;
+    TRunOperations ops;
+    ops.FetchPage = FetchListingPage;
+    ops.Nick = "shop";
+    ops.Lists = &lists;
+    ops.SearchHost = HostAndPort();
+    TRunThread worker(ops);
+    worker.CrawlListings();
+
+    EXPECT_EQ(lists.SalesOrderList.size(), 1u);
+    EXPECT_TRUE(lists.DefaultList.empty());
+    const TPassOutcome& pass = worker.Report().Default;
+    EXPECT_EQ(pass.FailedPages, 1);
+    ASSERT_TRUE(pass.LastFailure);
+    EXPECT_EQ(pass.LastFailure->Kind, TFetchFailureKind::ConnectionLost);
+    EXPECT_EQ(pass.LastFailure->Message, "Connection Closed Gracefully.");
+}
+
 // A small shop served the way the marketplace serves it: every page on a
 // connection of its own; one sales page answers with an error status.
 TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {

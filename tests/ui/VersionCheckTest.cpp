@@ -125,6 +125,23 @@ TEST_F(VersionCheckTest, TricklingDocumentDoesNotKeepTheWindowFromOpening) {
     EXPECT_LT(took, std::chrono::seconds(15));
 }
 
+// "Korvane 1.0" of "Korvane 1.01": the connection closes before the
+// announced length, and the part that came is not the publisher's word.
+TEST_F(VersionCheckTest, DocumentCutShortAsksNothing) {
+    Server.Start();
+    for (const char* response : {"HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\nKorvane 1.0",
+                                 "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                 "b\r\nKorvane 1.0\r\n"}) {
+        Server.Add([response](LoopbackPeer& peer) {
+            peer.ReadRequestHead();
+            peer.Send(response);
+        });
+        StartProgram(Server.Url("/v"));
+    }
+    EXPECT_EQ(Server.Connections(), 2);
+    EXPECT_TRUE(Desktop.Questions.empty());
+}
+
 TEST_F(VersionCheckTest, RedirectIsFollowedAndTheFinalBodyTested) {
     Server.Start();
     Server.Add([](LoopbackPeer& peer) {
