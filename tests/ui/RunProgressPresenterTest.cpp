@@ -153,6 +153,11 @@ std::vector<EndCase> Endings() {
          {whole, Pass(E::NoAnswer, 3, 0, 0, 2, Failure(3, K::ConnectTimeout))},
          {},
          "无法读取淘宝的宝贝列表（默认排序第2页起连续2页连接超时），未做比较，请检查网络后重试。"},
+        {"no answer from the name server",
+         {Pass(E::NoAnswer, 2, 0, 0, 2, Failure(2, K::LookupTimeout)), notRun},
+         {},
+         "无法读取淘宝的宝贝列表（销量排序第1页起连续2页域名解析超时），未做比较，请检查网络后重试"
+         "。"},
         {"nothing could be read",
          {Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::ConnectionRefused)),
           Pass(E::NoItems, 5, 0, 0, 5, Failure(5, K::ConnectionRefused))},

@@ -4,6 +4,7 @@
 #include "LoopbackServer.h"
 #include "RecordingDesktop.h"
 #include "ServerErrors.h"
+#include "SilentResolver.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +141,20 @@ TEST_F(VersionCheckTest, DocumentCutShortAsksNothing) {
     }
     EXPECT_EQ(Server.Connections(), 2);
     EXPECT_TRUE(Desktop.Questions.empty());
+}
+
+// A name server that never answers: the lookup is part of the check's few
+// seconds, and the window opens when they are up.
+TEST_F(VersionCheckTest, SilentNameServerDoesNotKeepTheWindowFromOpening) {
+    const test::SilentResolver silent;
+    const auto start = std::chrono::steady_clock::now();
+    StartProgram("http://publisher.korvane.test/soft/korvane/version.txt");
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(silent.Asked(), 1);
+    EXPECT_TRUE(Desktop.Questions.empty());
+    EXPECT_GE(took, std::chrono::milliseconds(kVersionCheckLimits.AnswerTimeoutMs));
+    EXPECT_LT(took, std::chrono::seconds(8));
 }
 
 TEST_F(VersionCheckTest, RedirectIsFollowedAndTheFinalBodyTested) {
