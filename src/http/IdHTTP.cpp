@@ -273,20 +273,27 @@ TIdCustomHTTP::TNext TIdCustomHTTP::RedirectBranch() {
 
 void TIdCustomHTTP::ReadBodyPart(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count) {
     const auto read = static_cast<std::int64_t>(sink.Position() - bodyStart);
-    const std::int64_t room = kMaxBodyBytes - read;
+    const std::int64_t room = MaxBodyBytes - read;
+    const auto tooLarge = [this] {
+        return EIdException(MaxBodyBytes == kMaxBodyBytes
+                                ? std::string("Response body larger than 64 MiB.")
+                                : "Response body larger than " + std::to_string(MaxBodyBytes) +
+                                      " bytes.");
+    };
     if (count == kIdReadUntilClose) {
         // One byte past the bound tells an over-long body from one that fits.
         ReadToStream(sink, kIdReadUntilClose, room + 1);
-        if (static_cast<std::int64_t>(sink.Position() - bodyStart) > kMaxBodyBytes) {
-            sink.SetSize(bodyStart + kMaxBodyBytes);
-            sink.Seek(bodyStart + kMaxBodyBytes);
-            throw EIdException("Response body larger than 64 MiB.");
+        if (static_cast<std::int64_t>(sink.Position() - bodyStart) > MaxBodyBytes) {
+            const auto end = bodyStart + static_cast<std::size_t>(MaxBodyBytes);
+            sink.SetSize(end);
+            sink.Seek(end);
+            throw tooLarge();
         }
         return;
     }
     if (count > room) {
         ReadToStream(sink, room);
-        throw EIdException("Response body larger than 64 MiB.");
+        throw tooLarge();
     }
     ReadToStream(sink, count);
 }

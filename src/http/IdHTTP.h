@@ -43,6 +43,9 @@ public:
     // limit. ReadTimeout bounds each wait, this the sum of them: past it the
     // fetch ends with EIdReadTimeout (EIdConnectTimeout while connecting).
     std::int32_t AnswerTimeout = 0;
+    // The most body bytes a response may have; a larger one is a failed
+    // fetch, with what was read up to the bound left.
+    std::int64_t MaxBodyBytes = kMaxBodyBytes;
     std::int32_t RedirectMaximum = 15;
     bool AllowCookies = true;
     TIdHTTPProtocolVersion ProtocolVersion = TIdHTTPProtocolVersion::pv1_1;
