@@ -23,7 +23,9 @@ namespace korvane {
 
 namespace {
 
-// A publisher's page that has not answered by then is shown as unreachable.
+// Each single wait of a fetch for the pane: for data, and for the connect
+// with its name lookup. The whole page and each image have limits of their
+// own (TTextPaneLimits).
 constexpr std::int32_t kReadTimeoutMs = 30000;
 
 // The only address scheme the pane fetches: the client speaks plain HTTP.
