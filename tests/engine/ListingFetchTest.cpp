@@ -28,6 +28,18 @@ protected:
     void TearDown() override { StopAndReportErrors(Server); }
     std::string HostAndPort() const { return "127.0.0.1:" + std::to_string(Server.Port()); }
 
+    // Both listings of the shop "shop" crawled with the real page fetch.
+    TRunReport Crawl(TResultLists& lists) const {
+        TRunOperations ops;
+        ops.FetchPage = FetchListingPage;
+        ops.Nick = "shop";
+        ops.Lists = &lists;
+        ops.SearchHost = HostAndPort();
+        TRunThread worker(ops);
+        worker.CrawlListings();
+        return worker.Report();
+    }
+
     LoopbackServer Server;
 };
 
@@ -89,17 +101,11 @@ TEST_F(ListingFetchTest, PageCutShortIsAFailedPage) {
                       "\r\n\r\n" + page);
     });
     TResultLists lists;
-    TRunOperations ops;
-    ops.FetchPage = FetchListingPage;
-    ops.Nick = "shop";
-    ops.Lists = &lists;
-    ops.SearchHost = HostAndPort();
-    TRunThread worker(ops);
-    worker.CrawlListings();
+    const TRunReport report = Crawl(lists);
 
     EXPECT_EQ(lists.SalesOrderList.size(), 1u);
     EXPECT_TRUE(lists.DefaultList.empty());
-    const TPassOutcome& pass = worker.Report().Default;
+    const TPassOutcome& pass = report.Default;
     EXPECT_EQ(pass.FailedPages, 1);
     ASSERT_TRUE(pass.LastFailure);
     EXPECT_EQ(pass.LastFailure->Kind, TFetchFailureKind::ConnectionLost);
@@ -147,13 +153,7 @@ TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
     });
 
     TResultLists lists;
-    TRunOperations ops;
-    ops.FetchPage = FetchListingPage;
-    ops.Nick = "shop";
-    ops.Lists = &lists;
-    ops.SearchHost = HostAndPort();
-    TRunThread worker(ops);
-    worker.CrawlListings();
+    const TRunReport report = Crawl(lists);
 
     ASSERT_EQ(lists.SalesOrderList.size(), 3u);
     EXPECT_EQ(lists.SalesOrderList[2].ID, "103");
@@ -162,8 +162,8 @@ TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
     EXPECT_EQ(lists.DefaultList[2].ID, "101");
     EXPECT_EQ(lists.DefaultList[2].Rank, 3);
     EXPECT_EQ(lists.DefaultList[2].Sales, 50);
-    EXPECT_EQ(worker.Report().Sales.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker.Report().Default.End, TPassEnd::EndMarker);
+    EXPECT_EQ(report.Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(report.Default.End, TPassEnd::EndMarker);
     std::lock_guard guard(lock);
     ASSERT_EQ(targets.size(), 5u);
     // No fragment on the wire, though later pages' URLs carry "#ListView".

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BrowserHandoff.h"
+#include "BrowserOpener.h"
 #include "TextPaneLimits.h"
 #include "WebPaneOptions.h"
 #include "WebPaneSettings.h"
