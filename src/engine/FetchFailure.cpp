@@ -88,6 +88,8 @@ TFetchFailure TFetchFailure::Describe(const std::exception_ptr& error, int page)
             failure.Kind = TFetchFailureKind::LoginRequired;
         } else if (dynamic_cast<const http::EIdReadTimeout*>(&e)) {
             failure.Kind = TFetchFailureKind::ReadTimeout;
+        } else if (dynamic_cast<const http::EIdLookupTimeout*>(&e)) {
+            failure.Kind = TFetchFailureKind::LookupTimeout;
         } else if (dynamic_cast<const http::EIdConnectTimeout*>(&e)) {
             failure.Kind = TFetchFailureKind::ConnectTimeout;
         } else if (const auto* socket = dynamic_cast<const http::EIdSocketError*>(&e)) {
@@ -113,7 +115,8 @@ TFetchFailure TFetchFailure::OfPage(TFetchFailureKind kind, int page) {
 }
 
 bool TFetchFailure::TimedOut() const {
-    return Kind == TFetchFailureKind::ReadTimeout || Kind == TFetchFailureKind::ConnectTimeout;
+    return Kind == TFetchFailureKind::ReadTimeout || Kind == TFetchFailureKind::ConnectTimeout ||
+           Kind == TFetchFailureKind::LookupTimeout;
 }
 
 bool TFetchFailure::TurnsAway() const {

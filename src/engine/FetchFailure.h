@@ -9,6 +9,9 @@ namespace korvane {
 enum class TFetchFailureKind {
     ConnectionRefused,
     ConnectTimeout,
+    // The server's name was still being looked up when the connect's limit
+    // passed: a name server that does not answer.
+    LookupTimeout,
     ReadTimeout,
     HostNotFound,
     ServerError, // an error status; the code is in StatusCode

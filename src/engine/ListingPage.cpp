@@ -63,10 +63,6 @@ std::optional<std::int32_t> ReadItemSales(std::string_view piece) {
     return http::NumberToInt32(piece);
 }
 
-std::int32_t CutItemSales(std::string_view piece) {
-    return ReadItemSales(piece).value_or(0);
-}
-
 bool IsLastListingPage(std::string_view page) {
     return ContainsMarker(page, markers::kPageEnd);
 }

@@ -26,8 +26,6 @@ std::string_view CutItemPrice(std::string_view piece);
 // The recent sales count; none when the piece shows none or it is not a
 // whole number.
 std::optional<std::int32_t> ReadItemSales(std::string_view piece);
-// The same as the tables keep it: 0 for none.
-std::int32_t CutItemSales(std::string_view piece);
 
 // True when the page is the last of its listing.
 bool IsLastListingPage(std::string_view page);

@@ -15,8 +15,9 @@ namespace korvane {
 // What the crawl is handed by whoever starts a run: the window in the
 // program, recorders and loopback servers in tests.
 struct TRunOperations {
-    // Fetches url into body (empty on entry). It may throw; whatever it left in
-    // body (nothing, or the bytes of a body cut short) is what the crawl reads.
+    // Fetches url into body (empty on entry). It may throw: then the page is a
+    // failed page, and nothing it left in body (the bytes of a body cut
+    // short) is read.
     std::function<void(const std::string& url, std::string& body)> FetchPage;
     // The GBK bytes of the nick box as the run started: both passes list
     // this one shop.

@@ -36,6 +36,15 @@ public:
 class EIdConnectTimeout : public EIdException {
 public:
     EIdConnectTimeout() : EIdException("Connect timed out.") {}
+
+protected:
+    explicit EIdConnectTimeout(const std::string& message) : EIdException(message) {}
+};
+
+// The connect's limit passed while its host name was still being looked up.
+class EIdLookupTimeout : public EIdConnectTimeout {
+public:
+    EIdLookupTimeout() : EIdConnectTimeout("Host lookup timed out.") {}
 };
 
 class EIdConnectException : public EIdException {

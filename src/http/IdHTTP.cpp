@@ -273,20 +273,27 @@ TIdCustomHTTP::TNext TIdCustomHTTP::RedirectBranch() {
 
 void TIdCustomHTTP::ReadBodyPart(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count) {
     const auto read = static_cast<std::int64_t>(sink.Position() - bodyStart);
-    const std::int64_t room = kMaxBodyBytes - read;
+    const std::int64_t room = MaxBodyBytes - read;
+    const auto tooLarge = [this] {
+        return EIdException(MaxBodyBytes == kMaxBodyBytes
+                                ? std::string("Response body larger than 64 MiB.")
+                                : "Response body larger than " + std::to_string(MaxBodyBytes) +
+                                      " bytes.");
+    };
     if (count == kIdReadUntilClose) {
         // One byte past the bound tells an over-long body from one that fits.
         ReadToStream(sink, kIdReadUntilClose, room + 1);
-        if (static_cast<std::int64_t>(sink.Position() - bodyStart) > kMaxBodyBytes) {
-            sink.SetSize(bodyStart + kMaxBodyBytes);
-            sink.Seek(bodyStart + kMaxBodyBytes);
-            throw EIdException("Response body larger than 64 MiB.");
+        if (static_cast<std::int64_t>(sink.Position() - bodyStart) > MaxBodyBytes) {
+            const auto end = bodyStart + static_cast<std::size_t>(MaxBodyBytes);
+            sink.SetSize(end);
+            sink.Seek(end);
+            throw tooLarge();
         }
         return;
     }
     if (count > room) {
         ReadToStream(sink, room);
-        throw EIdException("Response body larger than 64 MiB.");
+        throw tooLarge();
     }
     ReadToStream(sink, count);
 }
@@ -295,25 +302,43 @@ void TIdCustomHTTP::ReadBody(TIdSimpleBuffer& sink) {
     const TIdHTTPResponse& response = Response();
     const std::size_t bodyStart = sink.Position();
     if (response.ContentLength > 0) {
-        try {
-            ReadBodyPart(sink, bodyStart, response.ContentLength);
-        } catch (const EIdConnClosedGracefully&) {
-            // A short body is what arrived before the close.
-        }
+        // A close before the announced length is a body cut short, never a
+        // whole one: the error passes on with every byte that came.
+        ReadBodyData(sink, bodyStart, response.ContentLength);
     } else if (response.HeaderLines.HeaderValue("Transfer-Encoding").find("chunked") !=
                std::string::npos) {
+        // So is a close inside a chunk or before the last chunk.
         for (std::int32_t size = ReadChunkSize(); size > 0; size = ReadChunkSize()) {
-            ReadBodyPart(sink, bodyStart, size);
+            ReadBodyData(sink, bodyStart, size);
             ReadLine(); // ends the chunk's data
         }
-        ReadLine(); // the blank line after the last chunk (or a trailer's first line)
+        try {
+            ReadLine(); // the blank line after the last chunk (or a trailer's first line)
+        } catch (const EIdConnClosedGracefully&) {
+            // The last chunk came: the body is whole without the line after it.
+        }
     } else if (!response.HasContentLength) {
         ReadBodyPart(sink, bodyStart, kIdReadUntilClose);
     }
 }
 
+void TIdCustomHTTP::ReadBodyData(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count) {
+    const std::size_t at = sink.Position();
+    try {
+        ReadBodyPart(sink, bodyStart, count);
+    } catch (const EIdConnClosedGracefully&) {
+        // The connection is closed: this takes only what is still queued.
+        const auto have = static_cast<std::int64_t>(sink.Position() - at);
+        ReadToStream(sink, kIdReadUntilClose, std::max<std::int64_t>(count - have, 0));
+        throw;
+    }
+}
+
 std::int32_t TIdCustomHTTP::ReadChunkSize() {
     std::string line = ReadLine();
+    // A size line the close cut off is no last chunk.
+    if (LastLineTimedOut)
+        throw EIdConnClosedGracefully();
     if (const auto space = line.find(' '); space != std::string::npos)
         line.resize(space);
     return HexToInt32(line).value_or(0);
@@ -335,7 +360,11 @@ void TIdCustomHTTP::RaiseProtocolError() {
     const TRestore<std::int32_t> timeout(ReadTimeout, kErrorBodyTimeout);
     TIdSimpleBuffer scratch;
     const TRestore<TIdSimpleBuffer*> sink(Response().BodySink, &scratch);
-    ReadBody(scratch);
+    try {
+        ReadBody(scratch);
+    } catch (const EIdConnClosedGracefully&) {
+        // An error page cut short still says what the status says.
+    }
     throw EIdHTTPProtocolException(Response().StatusNumber(), Response().StatusLine,
                                    std::string(scratch.View()));
 }

@@ -43,6 +43,9 @@ public:
     // limit. ReadTimeout bounds each wait, this the sum of them: past it the
     // fetch ends with EIdReadTimeout (EIdConnectTimeout while connecting).
     std::int32_t AnswerTimeout = 0;
+    // The most body bytes a response may have; a larger one is a failed
+    // fetch, with what was read up to the bound left.
+    std::int64_t MaxBodyBytes = kMaxBodyBytes;
     std::int32_t RedirectMaximum = 15;
     bool AllowCookies = true;
     TIdHTTPProtocolVersion ProtocolVersion = TIdHTTPProtocolVersion::pv1_1;
@@ -98,6 +101,9 @@ private:
     // Reads count bytes of body, or until the peer closes, within the body's
     // bound (bodyStart is where the body began in sink).
     void ReadBodyPart(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count);
+    // Reads count announced bytes of body. A close before them all raises,
+    // with every byte that arrived in sink.
+    void ReadBodyData(TIdSimpleBuffer& sink, std::size_t bodyStart, std::int64_t count);
 
     TIdHTTPProtocol Protocol;
     std::unique_ptr<TIdCookieManager> Cookies;

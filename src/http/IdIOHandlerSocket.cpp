@@ -3,6 +3,7 @@
 #include "IdAbortSignal.h"
 #include "IdException.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace korvane::http {
@@ -26,16 +27,22 @@ void TIdIOHandlerSocket::Connect(const std::string& host, std::int32_t port, int
     // search that skips every port in TIME_WAIT: the kernel picks at connect.
     if (!localAddress.empty() || localPort != 0)
         Binding->Bind();
-    // The lookup runs on this thread, so a bad name fails before any connect.
-    Binding->PeerAddress = stack.LookUpAddress(host);
+    // The lookup is part of the connect: its time comes out of the connect's
+    // limit, and a bad name fails before any connect is tried.
+    const auto start = std::chrono::steady_clock::now();
+    Binding->PeerAddress = stack.LookUpAddress(host, limit);
     Binding->PeerPort = port;
     if (!UseNagle)
         stack.CheckCallResult(stack.SetNoDelay(Binding->Handle), {});
     if (limit == 0 || limit == -1) {
         stack.CheckCallResult(Binding->Connect(), {});
         Binding->UpdateBindings();
-    } else {
+    } else if (limit == kIdTimeoutInfinite) {
         ConnectWithLimit(limit);
+    } else {
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - start);
+        ConnectWithLimit(std::max(limit - static_cast<int>(spent.count()), 1));
     }
 }
 

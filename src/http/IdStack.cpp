@@ -119,25 +119,31 @@ bool TIdStack::IsDottedQuad(std::string_view text) {
     return !text.empty() && ParseAddress(text, ignored);
 }
 
-std::string TIdStack::LookUpAddress(const std::string& host) const {
+std::string TIdStack::LookUpAddress(const std::string& host, int limit) const {
     if (SameText(host, "LOCALHOST"))
         return "127.0.0.1";
     if (IsDottedQuad(host))
         return host;
+    // No name is no host: nothing to ask a name server.
+    if (host.empty())
+        RaiseSocketError(Id_WSAHOST_NOT_FOUND);
+    return TIdHostLookup::Resolve(host, limit, &TIdStack::ResolveNow);
+}
+
+TIdHostLookup::TAnswer TIdStack::ResolveNow(const std::string& host) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* answer = nullptr;
     const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &answer);
-    if (rc != 0 || answer == nullptr) {
-        const int code = rc != 0 ? LookupErrorCode(rc) : Id_WSAHOST_NOT_FOUND;
-        RaiseSocketError(code);
-    }
+    if (rc != 0 || answer == nullptr)
+        return {{}, rc != 0 ? LookupErrorCode(rc) : Id_WSAHOST_NOT_FOUND};
     const std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> guard(answer, freeaddrinfo);
     const auto* addr = reinterpret_cast<const sockaddr_in*>(answer->ai_addr);
     const auto b = reinterpret_cast<const unsigned char*>(&addr->sin_addr.s_addr);
-    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
-           std::to_string(b[3]);
+    return {std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+                std::to_string(b[3]),
+            0};
 }
 
 bool TIdStack::CheckCallResult(int result, std::initializer_list<int> tolerated) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IdHostLookup.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -92,8 +94,10 @@ public:
     static bool Exists();
 
     // "LOCALHOST" and dotted quads need no lookup; anything else is resolved
-    // to the first IPv4 address of the system resolver's answer.
-    std::string LookUpAddress(const std::string& host) const;
+    // to the first IPv4 address of the system resolver's answer, within limit
+    // ms (0, -1 or kIdTimeoutInfinite: none) and the thread's abort signal
+    // (TIdHostLookup).
+    std::string LookUpAddress(const std::string& host, int limit = -1) const;
     static bool IsDottedQuad(std::string_view text);
     // The four bytes of a dotted quad (network order), or INADDR_ANY for "".
     static bool ParseAddress(std::string_view text, std::uint32_t& networkOrder);
@@ -139,6 +143,8 @@ private:
     // Starts the platform's socket library once per process (Winsock);
     // EIdStackInitializationFailed when it cannot.
     static void StartLibrary();
+    // The system resolver's answer for host, however long it takes.
+    static TIdHostLookup::TAnswer ResolveNow(const std::string& host);
     // A getaddrinfo failure in the client's numbering.
     static int LookupErrorCode(int gaiError);
 };

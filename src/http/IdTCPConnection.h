@@ -36,9 +36,10 @@ public:
     TIdTCPConnection& operator=(const TIdTCPConnection&) = delete;
 
     std::int32_t ReadTimeout = 0; // ms for one wait; 0 waits without limit
-    // When set, every wait for data and every connect with a limit ends by
-    // then, however short each wait: a peer that trickles a byte now and
-    // then keeps every single wait short and would hold the reader forever.
+    // When set, every wait for data and every connect with a limit, its name
+    // lookup included, ends by then, however short each wait: a peer that
+    // trickles a byte now and then keeps every single wait short and would
+    // hold the reader forever.
     std::optional<std::chrono::steady_clock::time_point> AnswerDeadline;
     std::int32_t RecvBufferSize = kDefaultBufferSize;
     std::int32_t SendBufferSize = kDefaultBufferSize;

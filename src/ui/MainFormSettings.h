@@ -12,9 +12,15 @@
 namespace korvane {
 
 // A version document is a few bytes: one that has not arrived whole within a
-// few seconds is given up, and the window opens as when the publisher's site
-// cannot be reached. The check runs before the window is shown.
-inline constexpr TFetchLimits kVersionCheckLimits{kListingReadTimeoutMs, 5000};
+// few seconds, its site's name lookup included, is given up, and the window
+// opens as when the publisher's site cannot be reached. The check runs
+// before the window is shown. Each single wait may last as long as the
+// client's callers allow everywhere; the whole answer's limit is the one
+// that tells.
+inline constexpr int kVersionCheckReadTimeoutMs = 10000;
+inline constexpr int kVersionCheckAnswerTimeoutMs = 5000;
+inline constexpr TFetchLimits kVersionCheckLimits{kVersionCheckReadTimeoutMs,
+                                                  kVersionCheckAnswerTimeoutMs};
 
 // Everything the window talks to, with the built-in defaults of the shipped
 // program; tests point these at loopback servers and recorders.

@@ -365,6 +365,8 @@ QString TRunProgressPresenter::ReasonText(const TFetchFailure& failure) {
         return Text("连接被拒绝");
     case TFetchFailureKind::ConnectTimeout:
         return Text("连接超时");
+    case TFetchFailureKind::LookupTimeout:
+        return Text("域名解析超时");
     case TFetchFailureKind::ReadTimeout:
         return Text("读取超时");
     case TFetchFailureKind::HostNotFound:

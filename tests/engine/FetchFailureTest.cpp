@@ -37,6 +37,8 @@ TEST(FetchFailureTest, ErrorsOfTheClientComeDownToAKindTheSellerCanBeTold) {
         {Raised<EIdConnectException>("Socket Error # 10060\r\nConnection timed out."),
          "EIdConnectException", "Socket Error # 10060\r\nConnection timed out.", K::ConnectTimeout,
          0},
+        {Raised<EIdLookupTimeout>(), "EIdLookupTimeout", "Host lookup timed out.", K::LookupTimeout,
+         0},
         {Raised<EIdReadTimeout>(), "EIdReadTimeout", "Read Timeout", K::ReadTimeout, 0},
         {Raised<EIdSocketError>(11001, "Socket Error # 11001\r\nHost not found."), "EIdSocketError",
          "Socket Error # 11001\r\nHost not found.", K::HostNotFound, 0},

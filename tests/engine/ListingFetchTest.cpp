@@ -28,6 +28,18 @@ protected:
     void TearDown() override { StopAndReportErrors(Server); }
     std::string HostAndPort() const { return "127.0.0.1:" + std::to_string(Server.Port()); }
 
+    // Both listings of the shop "shop" crawled with the real page fetch.
+    TRunReport Crawl(TResultLists& lists) const {
+        TRunOperations ops;
+        ops.FetchPage = FetchListingPage;
+        ops.Nick = "shop";
+        ops.Lists = &lists;
+        ops.SearchHost = HostAndPort();
+        TRunThread worker(ops);
+        worker.CrawlListings();
+        return worker.Report();
+    }
+
     LoopbackServer Server;
 };
 
@@ -75,6 +87,31 @@ TEST_F(ListingFetchTest, ErrorsPropagateWithNothingLeft) {
     EXPECT_EQ(body, "");
 }
 
+// A page whose connection closes before its announced length is a failed
+// page with its reason, and none of the items that did arrive is read.
+TEST_F(ListingFetchTest, PageCutShortIsAFailedPage) {
+    const std::string page =
+        ListingPageBuilder().Add(MakeItem("101", "红色连衣裙", "99.00", "50")).Last().Build();
+    Server.AddForEveryNext([&](LoopbackPeer& peer) {
+        const std::string head = peer.ReadRequestHead();
+        if (head.find("sort=biz30day") != std::string::npos)
+            peer.Send(HttpResponse("200 OK", "", page));
+        else
+            peer.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(page.size() + 100) +
+                      "\r\n\r\n" + page);
+    });
+    TResultLists lists;
+    const TRunReport report = Crawl(lists);
+
+    EXPECT_EQ(lists.SalesOrderList.size(), 1u);
+    EXPECT_TRUE(lists.DefaultList.empty());
+    const TPassOutcome& pass = report.Default;
+    EXPECT_EQ(pass.FailedPages, 1);
+    ASSERT_TRUE(pass.LastFailure);
+    EXPECT_EQ(pass.LastFailure->Kind, TFetchFailureKind::ConnectionLost);
+    EXPECT_EQ(pass.LastFailure->Message, "Connection Closed Gracefully.");
+}
+
 // A small shop served the way the marketplace serves it: every page on a
 // connection of its own; one sales page answers with an error status.
 TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
@@ -116,13 +153,7 @@ TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
     });
 
     TResultLists lists;
-    TRunOperations ops;
-    ops.FetchPage = FetchListingPage;
-    ops.Nick = "shop";
-    ops.Lists = &lists;
-    ops.SearchHost = HostAndPort();
-    TRunThread worker(ops);
-    worker.CrawlListings();
+    const TRunReport report = Crawl(lists);
 
     ASSERT_EQ(lists.SalesOrderList.size(), 3u);
     EXPECT_EQ(lists.SalesOrderList[2].ID, "103");
@@ -131,8 +162,8 @@ TEST_F(ListingFetchTest, CrawlOfAScriptedShop) {
     EXPECT_EQ(lists.DefaultList[2].ID, "101");
     EXPECT_EQ(lists.DefaultList[2].Rank, 3);
     EXPECT_EQ(lists.DefaultList[2].Sales, 50);
-    EXPECT_EQ(worker.Report().Sales.End, TPassEnd::EndMarker);
-    EXPECT_EQ(worker.Report().Default.End, TPassEnd::EndMarker);
+    EXPECT_EQ(report.Sales.End, TPassEnd::EndMarker);
+    EXPECT_EQ(report.Default.End, TPassEnd::EndMarker);
     std::lock_guard guard(lock);
     ASSERT_EQ(targets.size(), 5u);
     // No fragment on the wire, though later pages' URLs carry "#ListView".

@@ -45,9 +45,17 @@ TEST(CutItemFields, PriceIsKeptAsText) {
 }
 
 TEST(CutItemFields, SalesText) {
-    const std::vector<std::pair<std::optional<std::string>, std::int32_t>> cases = {
-        {"12", 12}, {" 12", 12}, {"-3", -3},   {"12 ", 0}, {"1,234", 0},
-        {"", 0},    {"$1F", 31}, {"0x10", 16}, {"abc", 0}, {std::nullopt, 0},
+    const std::vector<std::pair<std::optional<std::string>, std::optional<std::int32_t>>> cases = {
+        {"12", 12},
+        {" 12", 12},
+        {"-3", -3},
+        {"12 ", std::nullopt},
+        {"1,234", std::nullopt},
+        {"", std::nullopt},
+        {"$1F", 31},
+        {"0x10", 16},
+        {"abc", std::nullopt},
+        {std::nullopt, std::nullopt},
     };
     for (const auto& [text, sales] : cases) {
         SCOPED_TRACE(text.value_or("<no marker>"));
@@ -55,10 +63,10 @@ TEST(CutItemFields, SalesText) {
         if (text)
             piece += Gbk("最近成交") + *text + Gbk("笔");
         piece += "</span>";
-        EXPECT_EQ(CutItemSales(piece), sales);
+        EXPECT_EQ(ReadItemSales(piece), sales);
     }
     // The marker without its unit leaves nothing to read.
-    EXPECT_EQ(CutItemSales(Gbk("最近成交") + "12"), 0);
+    EXPECT_EQ(ReadItemSales(Gbk("最近成交") + "12"), std::nullopt);
 }
 
 TEST(ListingItemPieces, NarrowsToTheItemList) {

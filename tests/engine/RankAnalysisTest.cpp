@@ -130,12 +130,10 @@ TEST_F(RankAnalysisTest, EmptyListsGiveTheNoticeWithZero) {
     EXPECT_EQ(Rows(sgData3), Table{EmptyRow(sgData3)});
 }
 
-// The sales listing ended at the page limit: an item it leaves out that
-// sells no more than the least-selling item found in both listings may lie
-// past the cut, so it is not called demoted; it is ranked like the others.
 // A sales listing cut at the page limit ends at the lowest figure on its
 // last page: an item it leaves out is past that end, not pushed out, only
-// when its own figure was read and is no higher.
+// when its own figure was read and is no higher. Such an item is not called
+// demoted; it is ranked like the others.
 TEST_F(RankAnalysisTest, ItemsPastACutSalesListingAreNotDemoted) {
     Listed("a", 9);
     Listed("gone", 8);    // left out though it outsells the cut: pushed out

@@ -176,8 +176,9 @@ TEST_F(IdHTTPTest, ResponseFraming) {
         {"no length reads until close", "HTTP/1.1 200 OK\r\n\r\nall of it", false, "all of it"},
         {"negative length reads until close",
          "HTTP/1.1 200 OK\r\nContent-Length: -4\r\n\r\nall of it", false, "all of it"},
-        {"short body is a success", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabcd", false,
-         "abcd"},
+        {"last chunk without the blank line after it",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfirst\r\n0\r\n", false,
+         "first"},
         {"folded header", "HTTP/1.1 200 OK\r\nX-Note: one\r\n two\r\nContent-Length: 2\r\n\r\nok",
          true, "ok"},
     };
@@ -254,6 +255,44 @@ TEST_F(IdHTTPTest, ResetInsideAChunkedBodyLeavesWhatArrived) {
     // The bytes already queued when the chunk's read began count; the rest
     // of an unfinished chunk does not.
     EXPECT_EQ(out.Body, "firstsec");
+}
+
+// A close before the body's announced end is a failed fetch: the error
+// passes on, and every byte that arrived is left for the caller.
+TEST_F(IdHTTPTest, BodyCutShortRaisesAndLeavesWhatArrived) {
+    const std::string big(70000, 'q'); // more than one receive buffer
+    struct Case {
+        const char* Name;
+        std::string Response;
+        std::string Body;
+    } const cases[] = {
+        {"before the announced length", "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\nKorvane 1.0",
+         "Korvane 1.0"},
+        {"a long body short of its length",
+         "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + big, big},
+        {"inside a chunk",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfirst\r\n10\r\nsec",
+         "firstsec"},
+        {"before the last chunk",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfirst\r\n", "first"},
+        {"inside a chunk-size line",
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nfirst\r\n1", "first"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Server.Add(Answer(c.Response));
+        const Outcome out = Fetch(Server.Url("/"));
+        EXPECT_TRUE(out.Raised<EIdConnClosedGracefully>()) << out.Message();
+        EXPECT_EQ(out.Body, c.Body);
+    }
+}
+
+// An error page cut short still reports its status, not the close.
+TEST_F(IdHTTPTest, ErrorPageCutShortIsStillTheStatus) {
+    Server.Add(Answer("HTTP/1.1 503 Busy\r\nContent-Length: 40\r\n\r\nbus"));
+    const Outcome out = Fetch(Server.Url("/"));
+    EXPECT_TRUE(out.Raised<EIdHTTPProtocolException>()) << out.Message();
+    EXPECT_EQ(out.Body, "");
 }
 
 TEST_F(IdHTTPTest, TimeOutBeforeTheBodyLeavesNothing) {

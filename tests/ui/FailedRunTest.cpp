@@ -9,6 +9,7 @@
 #include "MyUtils.h"
 #include "RankAnalysis.h"
 #include "ResultTables.h"
+#include "SilentResolver.h"
 #include "SortChoice.h"
 #include <gmock/gmock.h>
 
@@ -72,6 +73,7 @@ TEST_F(FailedRunTest, MarketplaceThatCannotBeReadGivesNoComparison) {
         closedPort = gone.Port();
     }
     test::FullBacklogListener unanswered;
+    const test::SilentResolver silentNameServer;
     const std::string local = "127.0.0.1:";
     struct Case {
         const char* name;
@@ -100,6 +102,10 @@ TEST_F(FailedRunTest, MarketplaceThatCannotBeReadGivesNoComparison) {
                  Marketplace.SetFault(true, page, FixtureMarketplace::TFault::Trickle);
          },
          "销量排序第1页起连续2页读取超时"},
+        // The marketplace's name is never resolved: a lookup time-out is a
+        // failed page, like a connect time-out.
+        {"name server never answers", "marketplace.korvane.test", nullptr,
+         "销量排序第1页起连续2页域名解析超时"},
         {"every page an error status", Marketplace.Host(),
          [this] {
              Marketplace.ClearFaults();

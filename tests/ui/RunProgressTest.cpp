@@ -9,6 +9,7 @@
 #include "MyUtils.h"
 #include "RankAnalysis.h"
 #include "ResultTables.h"
+#include "SilentResolver.h"
 #include "SortChoice.h"
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -108,6 +109,26 @@ TEST_F(RunProgressTest, StatusLineAndBarFollowBothPasses) {
     EXPECT_FALSE(Bar()->isVisible());
     EXPECT_FALSE(StopButton()->isEnabled());
     EXPECT_EQ(Form->Grid1().RowCount(), 11);
+}
+
+// The marketplace's name server never answers: stop ends the run while the
+// first page's name is still being looked up, at once.
+TEST_F(RunProgressTest, StopDuringANameLookupEndsTheRunAtOnce) {
+    const test::SilentResolver silent;
+    CloseTestWindow(Form);
+    TMainFormSettings settings;
+    settings.SearchHost = "marketplace.korvane.test";
+    Form = ShowTestWindow(Desktop, settings);
+    Press("shop");
+    ASSERT_TRUE(test::WaitUntil([&] { return silent.Asked() == 1; }, kRunWaitMs));
+    QTest::qWait(200);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(StopButton(), Qt::LeftButton);
+    ASSERT_TRUE(test::WaitUntil([this] { return Button()->isEnabled(); }, kRunWaitMs));
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(StatusPanel()->text(),
+              QString::fromUtf8("已停止：销量排序未读到任何一页，未做比较。"));
 }
 
 TEST_F(RunProgressTest, StopInTheSalesPassThenANewRun) {

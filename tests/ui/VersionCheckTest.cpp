@@ -4,6 +4,7 @@
 #include "LoopbackServer.h"
 #include "RecordingDesktop.h"
 #include "ServerErrors.h"
+#include "SilentResolver.h"
 
 #include <gtest/gtest.h>
 
@@ -123,6 +124,37 @@ TEST_F(VersionCheckTest, TricklingDocumentDoesNotKeepTheWindowFromOpening) {
     // The shipped limit is a few seconds; the document would take 109 more.
     EXPECT_GE(took, std::chrono::milliseconds(kVersionCheckLimits.AnswerTimeoutMs));
     EXPECT_LT(took, std::chrono::seconds(15));
+}
+
+// "Korvane 1.0" of "Korvane 1.01": the connection closes before the
+// announced length, and the part that came is not the publisher's word.
+TEST_F(VersionCheckTest, DocumentCutShortAsksNothing) {
+    Server.Start();
+    for (const char* response : {"HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\nKorvane 1.0",
+                                 "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                 "b\r\nKorvane 1.0\r\n"}) {
+        Server.Add([response](LoopbackPeer& peer) {
+            peer.ReadRequestHead();
+            peer.Send(response);
+        });
+        StartProgram(Server.Url("/v"));
+    }
+    EXPECT_EQ(Server.Connections(), 2);
+    EXPECT_TRUE(Desktop.Questions.empty());
+}
+
+// A name server that never answers: the lookup is part of the check's few
+// seconds, and the window opens when they are up.
+TEST_F(VersionCheckTest, SilentNameServerDoesNotKeepTheWindowFromOpening) {
+    const test::SilentResolver silent;
+    const auto start = std::chrono::steady_clock::now();
+    StartProgram("http://publisher.korvane.test/soft/korvane/version.txt");
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(silent.Asked(), 1);
+    EXPECT_TRUE(Desktop.Questions.empty());
+    EXPECT_GE(took, std::chrono::milliseconds(kVersionCheckLimits.AnswerTimeoutMs));
+    EXPECT_LT(took, std::chrono::seconds(8));
 }
 
 TEST_F(VersionCheckTest, RedirectIsFollowedAndTheFinalBodyTested) {

@@ -4,20 +4,82 @@
 #include "IdAbortSignal.h"
 #include "IdException.h"
 #include "IdHTTP.h"
+#include "PaneImageHandler.h"
 #include "UserRegistry.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+
+#include <optional>
 
 namespace korvane {
 
 namespace {
 
-// A publisher's page that has not answered by then is shown as unreachable.
+// Each single wait of a fetch for the pane: for data, and for the connect
+// with its name lookup. The whole page and each image have limits of their
+// own (TTextPaneLimits).
 constexpr std::int32_t kReadTimeoutMs = 30000;
+
+// The only address scheme the pane fetches: the client speaks plain HTTP.
+bool IsFetchable(const QUrl& url) {
+    return url.scheme() == u"http" && !url.host().isEmpty();
+}
+
+// An image from bytes, unless it would unpack into more than pixels.
+QImage DecodeImage(const QByteArray& bytes, std::int64_t pixels) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!size.isValid() || static_cast<std::int64_t>(size.width()) * size.height() > pixels)
+        return {};
+    return reader.read();
+}
+
+// The bytes of a base64 data: address, or nothing.
+std::optional<QByteArray> DataAddressBytes(const QString& name) {
+    const qsizetype comma = name.indexOf(u',');
+    if (comma < 0 || !name.left(comma).endsWith(u";base64", Qt::CaseInsensitive))
+        return std::nullopt;
+    auto decoded = QByteArray::fromBase64Encoding(name.mid(comma + 1).toLatin1(),
+                                                  QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    return *decoded;
+}
+
+// An http fetch within the given limits; what the pane makes of the answer.
+template <typename Setup>
+void FetchInto(const QUrl& url, Setup setUp, std::string& body, std::string& contentType, bool& ok,
+               QString& error) {
+    http::TIdHTTP client;
+    client.ReadTimeout = kReadTimeoutMs;
+    client.HandleRedirects = true;
+    setUp(client);
+    try {
+        client.GetPage(url.toString(QUrl::FullyEncoded).toStdString(), body);
+        ok = true;
+    } catch (const http::EIdHTTPProtocolException& failure) {
+        // The server's own page for an error is still its page.
+        body = failure.ErrorBody;
+        ok = !body.empty();
+        error = QString::fromLocal8Bit(failure.what());
+    } catch (const std::exception& failure) {
+        body.clear();
+        ok = false;
+        error = QString::fromLocal8Bit(failure.what());
+    }
+    contentType = client.Response().ContentType;
+}
 
 // Keys that belong to the page while it has focus, even where the window
 // would otherwise take them as shortcuts, as in the web engine's pane.
@@ -75,10 +137,14 @@ TWebPane::TWebPane(QWidget* parent)
     setOpenLinks(false);
     setOpenExternalLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, &TWebPane::OpenLink);
+    document()->documentLayout()->registerHandler(
+        QTextFormat::ImageObject,
+        new TPaneImageHandler([this](const QString& name) { return HeldImage(name); }, this));
 }
 
 TWebPane::~TWebPane() {
-    // Every wait of a fetch watches the signal, so the threads end at once.
+    // Every wait of a fetch, its name lookup included, watches the signal,
+    // so the threads end at once.
     Abort->Raise();
     for (std::thread& worker : Workers)
         worker.join();
@@ -89,49 +155,45 @@ TWebPane::~TWebPane() {
 void TWebPane::Navigate(const QString& url) {
     if (url.isEmpty())
         return;
-    ++Generation;
+    const std::uint64_t generation = ++Generation;
     Address = QUrl(url);
     Images.clear();
-    ImagesWanted.clear();
-    Fetch({Address},
-          [this](std::vector<TFetched>& results) { ShowPage(Address, results.front()); });
+    const QUrl address = Address;
+    const TTextPaneLimits limits = Limits;
+    StartWorker([this, generation, address, limits] {
+        auto page = std::make_shared<TFetched>();
+        if (IsFetchable(address)) {
+            FetchInto(
+                address,
+                [&limits](http::TIdHTTP& client) {
+                    client.AnswerTimeout = limits.PageAnswerMs;
+                    client.MaxBodyBytes = limits.PageBytes;
+                },
+                page->Body, page->ContentType, page->Ok, page->Error);
+        } else {
+            page->Error = QStringLiteral("Only http addresses are shown here.");
+        }
+        Deliver(generation, [this, address, page] { ShowPage(address, *page); });
+    });
 }
 
-void TWebPane::Fetch(std::vector<QUrl> urls,
-                     std::function<void(std::vector<TFetched>& results)> done) {
-    const std::uint64_t generation = Generation;
-    Workers.emplace_back(
-        [this, urls = std::move(urls), done = std::move(done), generation, abort = Abort] {
-            auto results = std::make_shared<std::vector<TFetched>>();
-            const http::TIdAbortScope scope(abort);
-            for (const QUrl& url : urls) {
-                TFetched& fetched = results->emplace_back();
-                http::TIdHTTP client;
-                client.ReadTimeout = kReadTimeoutMs;
-                client.HandleRedirects = true;
-                try {
-                    client.GetPage(url.toString(QUrl::FullyEncoded).toStdString(), fetched.Body);
-                    fetched.Ok = true;
-                } catch (const http::EIdHTTPProtocolException& error) {
-                    // The server's own page for an error is still its page.
-                    fetched.Body = error.ErrorBody;
-                    fetched.Ok = !fetched.Body.empty();
-                    fetched.Error = QString::fromLocal8Bit(error.what());
-                } catch (const std::exception& error) {
-                    fetched.Error = QString::fromLocal8Bit(error.what());
-                }
-                fetched.ContentType = client.Response().ContentType;
-                if (abort->Raised())
-                    return;
-            }
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, results, done] {
-                    if (generation == Generation)
-                        done(*results);
-                },
-                Qt::QueuedConnection);
-        });
+void TWebPane::StartWorker(std::function<void()> work) {
+    Workers.emplace_back([work = std::move(work), abort = Abort] {
+        const http::TIdAbortScope scope(abort);
+        work();
+    });
+}
+
+void TWebPane::Deliver(std::uint64_t generation, std::function<void()> action) {
+    if (Abort->Raised())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, action = std::move(action)] {
+            if (generation == Generation)
+                action();
+        },
+        Qt::QueuedConnection);
 }
 
 void TWebPane::ShowPage(const QUrl& url, TFetched& page) {
@@ -142,57 +204,98 @@ void TWebPane::ShowPage(const QUrl& url, TFetched& page) {
         setHtml(ErrorPage(url, page.Error));
     emit PageShown(page.Ok);
     if (page.Ok && Download.testFlag(TDownloadControlOption::DownloadImages))
-        FetchMissingImages();
+        FetchImages();
     else
         emit ImagesSettled();
 }
 
-// The images of the page, all on one thread, one after another: the
-// publisher's pages hold a handful.
-void TWebPane::FetchMissingImages() {
-    std::vector<QUrl> missing;
+// The page's images: those written into it at once, the http ones one after
+// another on one thread, each shown as it arrives, up to the page's bounds.
+// Every other one stays an empty place.
+void TWebPane::FetchImages() {
+    std::vector<QUrl> wanted;
+    QSet<QUrl> seen;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
             const QTextCharFormat format = fragment.fragment().charFormat();
             if (!format.isImageFormat())
                 continue;
-            const QUrl url = Address.resolved(QUrl(format.toImageFormat().name()));
-            if (url.scheme().startsWith(u"http") && !ImagesWanted.contains(url)) {
-                ImagesWanted.insert(url);
-                missing.push_back(url);
+            const QString name = format.toImageFormat().name();
+            const QUrl url = Address.resolved(QUrl(name));
+            if (url.scheme() == u"data" && name.size() <= Limits.DataImageChars &&
+                !Images.contains(url)) {
+                if (const auto bytes = DataAddressBytes(name))
+                    HoldImage(url, DecodeImage(*bytes, Limits.ImagePixels));
+                continue;
+            }
+            if (IsFetchable(url) && !seen.contains(url) &&
+                static_cast<int>(wanted.size()) < Limits.ImagesPerPage) {
+                seen.insert(url);
+                wanted.push_back(url);
             }
         }
     }
-    if (missing.empty()) {
+    if (wanted.empty()) {
         emit ImagesSettled();
         return;
     }
-    Fetch(missing, [this, missing](std::vector<TFetched>& results) {
-        for (std::size_t i = 0; i < missing.size(); ++i) {
-            if (!results[i].Ok)
+    const std::uint64_t generation = Generation;
+    const TTextPaneLimits limits = Limits;
+    StartWorker([this, generation, wanted = std::move(wanted), limits, abort = Abort] {
+        std::int64_t left = limits.ImageBytesPerPage;
+        for (const QUrl& url : wanted) {
+            if (left <= 0 || abort->Raised())
+                break;
+            std::string body, contentType;
+            bool ok = false;
+            QString error;
+            FetchInto(
+                url,
+                [&](http::TIdHTTP& client) {
+                    client.AnswerTimeout = limits.ImageAnswerMs;
+                    client.MaxBodyBytes = std::min(limits.ImageBytes, left);
+                },
+                body, contentType, ok, error);
+            left -= static_cast<std::int64_t>(body.size());
+            if (!ok)
                 continue;
-            const QByteArray bytes(results[i].Body.data(),
-                                   static_cast<qsizetype>(results[i].Body.size()));
-            const QImage image = QImage::fromData(bytes);
+            const QImage image = DecodeImage(
+                QByteArray(body.data(), static_cast<qsizetype>(body.size())), limits.ImagePixels);
             if (!image.isNull())
-                Images.insert(missing[i], image);
+                Deliver(generation, [this, url, image] { HoldImage(url, image); });
         }
-        // Lays the page out again, now with the images' sizes.
-        document()->markContentsDirty(0, document()->characterCount());
-        viewport()->update();
-        emit ImagesSettled();
+        Deliver(generation, [this] { emit ImagesSettled(); });
     });
 }
 
+void TWebPane::HoldImage(const QUrl& url, const QImage& image) {
+    if (image.isNull())
+        return;
+    Images.insert(url, image);
+    // Lays the page out again, now with the image's size.
+    document()->markContentsDirty(0, document()->characterCount());
+    viewport()->update();
+}
+
+QImage TWebPane::HeldImage(const QString& name) const {
+    return Images.value(Address.resolved(QUrl(name)));
+}
+
 QVariant TWebPane::loadResource(int type, const QUrl& name) {
-    // Only what has arrived; an image still on its way leaves its place empty,
-    // and nothing is read from the disk of the user.
+    // Whatever the page names -- an image, a style sheet, a background --
+    // comes from what the pane holds, or is empty: never an invalid answer,
+    // which would let the document read the file or resource itself.
     if (type == QTextDocument::ImageResource) {
-        const auto found = Images.constFind(Address.resolved(name));
-        if (found != Images.constEnd())
-            return *found;
+        const QImage held = Images.value(Address.resolved(name));
+        if (!held.isNull())
+            return held;
+        QImage nothing(1, 1, QImage::Format_ARGB32);
+        nothing.fill(Qt::transparent);
+        return nothing;
     }
-    return {};
+    if (type == QTextDocument::StyleSheetResource)
+        return QString(QLatin1Char(' '));
+    return QByteArray(" ");
 }
 
 void TWebPane::OpenLink(const QUrl& url) {
@@ -202,6 +305,10 @@ void TWebPane::OpenLink(const QUrl& url) {
         scrollToAnchor(url.fragment());
         return;
     }
+    // Only a web address goes to the browser: a file link would run the
+    // program it names, and any other scheme starts some other handler.
+    if (target.scheme() != u"http" && target.scheme() != u"https")
+        return;
     if (Opener)
         Opener(target);
 }

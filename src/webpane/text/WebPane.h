@@ -1,12 +1,12 @@
 #pragma once
 
-#include "BrowserHandoff.h"
+#include "BrowserOpener.h"
+#include "TextPaneLimits.h"
 #include "WebPaneOptions.h"
 #include "WebPaneSettings.h"
 
 #include <QHash>
 #include <QImage>
-#include <QSet>
 #include <QTextBrowser>
 
 #include <cstdint>
@@ -31,6 +31,13 @@ class TUserRegistry;
 // open in the user's browser. No scripts, no styles beyond what rich text
 // knows. The same interface as the web engine's pane, so the window cannot
 // tell them apart.
+//
+// The page comes over plain HTTP, so anyone on the way can write it: the
+// pane shows it and does nothing else. It fetches http addresses only, and
+// only through the client, within TTextPaneLimits; every other source a page
+// can name (a file, a network share, the program's resources, a large data:
+// address) is an empty place, never read. Only http and https links reach
+// the browser.
 class TWebPane : public QTextBrowser, public TWebPaneSettings {
     Q_OBJECT
 public:
@@ -64,6 +71,9 @@ public:
     // The address of the page shown or being fetched.
     const QUrl& PageUrl() const { return Address; }
 
+    // Bounds for the pages navigated to from now on (tests make them small).
+    void SetLimits(const TTextPaneLimits& limits) { Limits = limits; }
+
 signals:
     // The page (or the error page in its place) is shown; its images may
     // still be on their way.
@@ -83,11 +93,16 @@ private:
         std::string ContentType;
         QString Error;
     };
-    // Fetches every address on a thread of its own, then hands the results
-    // to done on the window's thread; a newer navigation makes them stale.
-    void Fetch(std::vector<QUrl> urls, std::function<void(std::vector<TFetched>& results)> done);
+    // Starts work on a thread of its own; it ends at once when the pane goes.
+    void StartWorker(std::function<void()> work);
+    // Hands action to the window's thread, where it runs unless a newer
+    // navigation has made it stale (or the pane is gone).
+    void Deliver(std::uint64_t generation, std::function<void()> action);
     void ShowPage(const QUrl& url, TFetched& page);
-    void FetchMissingImages();
+    void FetchImages();
+    void HoldImage(const QUrl& url, const QImage& image);
+    // The image held for name as the page writes it.
+    QImage HeldImage(const QString& name) const;
     void OpenLink(const QUrl& url);
 
     TDownloadControlOptions Download{TDownloadControlOption::DownloadImages,
@@ -102,9 +117,9 @@ private:
     QUrl Address;
     // Counts navigations; a fetch started for an earlier one is dropped.
     std::uint64_t Generation = 0;
-    // Images the shown page asked for, fetched or on their way.
+    TTextPaneLimits Limits;
+    // The shown page's images that have arrived; nothing else is ever shown.
     QHash<QUrl, QImage> Images;
-    QSet<QUrl> ImagesWanted;
     std::shared_ptr<http::TIdAbortSignal> Abort;
     std::vector<std::thread> Workers;
 };

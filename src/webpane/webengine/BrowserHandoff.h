@@ -1,18 +1,14 @@
 #pragma once
 
-#include <QObject>
-#include <QUrl>
+#include "BrowserOpener.h"
 
-#include <functional>
+#include <QObject>
 
 class QWebEngineDownloadRequest;
 class QWebEngineNewWindowRequest;
 class QWebEnginePage;
 
 namespace korvane {
-
-// Opens an address in the user's own browser.
-using TBrowserOpener = std::function<void(const QUrl& url)>;
 
 // Hands what a page would open beside itself to the user's browser: links
 // and scripts that open a new window, and downloads. The program shows no
