@@ -24,6 +24,7 @@ namespace korvane {
 
 class TGridView;
 class TLinkLabel;
+class TNickPrompt;
 class TRankChart;
 class TRankingSortDisplay;
 class TRunProgressPresenter;
@@ -88,6 +89,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();
@@ -110,6 +112,7 @@ private:
     // Runs reach the window only through the bridge; closing stops them.
     std::shared_ptr<class TRunBridge> Bridge;
     TRunStopper* Stopper = nullptr;
+    TNickPrompt* NickPrompt = nullptr;
     TRunProgressPresenter* Progress = nullptr;
     TRankingSortDisplay* SortDisplay = nullptr;
 

@@ -185,8 +185,6 @@ TRunProgressPresenter::TRunProgressPresenter(QLabel* panel)
     Bar->hide();
     PlaceBar();
     Panel->installEventFilter(this);
-    // An ending's text can be selected and copied, to look up or to pass on.
-    Panel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ShowTimer.setSingleShot(true);
     connect(&ShowTimer, &QTimer::timeout, this, &TRunProgressPresenter::ShowLatest);
 }

@@ -372,6 +372,9 @@ TEST_F(FailedRunTest, BlankNickStartsNoRun) {
         EXPECT_TRUE(Marketplace.Requests().empty());
         EXPECT_EQ(Form->Grid1().Cell(1, 1), "earlier result");
     }
+    // Answered once the nick is edited.
+    QTest::keyClick(box, Qt::Key_A);
+    EXPECT_EQ(StatusText(), "");
 }
 
 } // namespace
