@@ -19,6 +19,7 @@
 #include "ScreenFit.h"
 #include "SortChoice.h"
 #include "SortGrid.h"
+#include "StartSplash.h"
 #include "StatusPanel.h"
 #include "ThreadUnit.h"
 #include "WebPane.h"
@@ -78,6 +79,11 @@ TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings))
     resize(client);
     const QSize frame = client + QSize(kFrameWidth, kFrameHeight);
     move(TWindowPlacement::StartPosition(area, frame, frame));
+    // Something on screen at once while the version check holds the window.
+    if (!Settings.VersionUrl.empty()) {
+        Splash = std::make_unique<TStartSplash>();
+        Splash->ShowNow();
+    }
     FormCreate();
 }
 
@@ -252,6 +258,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FormResize();
+    Splash.reset();
 }
 
 void TMainForm::FormResize() {
@@ -306,6 +313,7 @@ void TMainForm::CheckForNewVersion() {
     }
     if (document.empty() || ContainsMarker(document, publisher::kVersion))
         return;
+    Splash.reset(); // the question is the sign of life now
     if (Desktop->AskYesNo(this, Text("软件版本已更新,是否下载新版软件?"), QStringLiteral(" ")) ==
         TDesktopServices::TAnswer::Yes)
         Desktop->OpenInBrowser(this, Text(Settings.DownloadUrl.c_str()),

@@ -29,6 +29,7 @@ class TRankChart;
 class TRankingSortDisplay;
 class TRunProgressPresenter;
 class TRunStopper;
+class TStartSplash;
 class TWebPane;
 
 // The main window: the nick box, the start button, six tabs (three result
@@ -113,6 +114,8 @@ private:
     std::shared_ptr<class TRunBridge> Bridge;
     TRunStopper* Stopper = nullptr;
     TNickPrompt* NickPrompt = nullptr;
+    // Shown from the start until the window shows.
+    std::unique_ptr<TStartSplash> Splash;
     TRunProgressPresenter* Progress = nullptr;
     TRankingSortDisplay* SortDisplay = nullptr;
 
