@@ -10,6 +10,7 @@
 #include "NickPrompt.h"
 #include "RankAnalysis.h"
 #include "RankChart.h"
+#include "RankingNotice.h"
 #include "RankingSortDisplay.h"
 #include "ResultTables.h"
 #include "ResultTexts.h"
@@ -142,6 +143,7 @@ void TMainForm::CreateControls() {
     chtRanking = Make<TRankChart>(tabs[2], "chtRanking", {8, 40, 977, 481}, Data3, Data2);
     chtRanking->hide();
     chtRanking->SetOpenItem([this](const std::string& id) { OpenItemPage(id); });
+    NoRanking = new TRankingNotice(sgData3, btnChart);
 
     adweb = Make<TWebPane>(tabs[3], "adweb", {-128, -112, 993, 529});
     noteweb = Make<TWebPane>(tabs[4], "noteweb", {0, 0, 977, 513});
@@ -294,6 +296,7 @@ void TMainForm::FormResize() {
     sgData3->resize(pw - 20, tableHeight(sgData3, ph - 70));
     placeBars(sgData3, sgData3HSB, sgData3VSB);
     chtRanking->setGeometry(sgData3->geometry());
+    NoRanking->setGeometry(sgData3->geometry());
     for (QWidget* pane : {adweb, noteweb, softweb})
         pane->setGeometry(-1, -1, pw + 20, ph + 20);
 
@@ -336,6 +339,7 @@ void TMainForm::btnSearchClick() {
     // The chart empties with the tables; FinishRun draws it anew.
     btnChart->setEnabled(false);
     chtRanking->Clear();
+    NoRanking->Clear();
     Progress->RunStarted();
     ItemLists.DefaultList.clear();
     ItemLists.SalesOrderList.clear();
@@ -386,9 +390,13 @@ void TMainForm::FinishRun(const TRunReport& report) {
     SortDisplay->Sorted(kEndOfRunSort);
     Progress->RunEnded(report, LastAnalysis);
     if (!report.MakesComparison()) {
-        // Nothing was compared: an empty chart would read as an all-clear.
+        // Nothing was compared: an empty chart would read as an all-clear,
+        // and an empty table needs saying why.
         if (!chtRanking->isHidden())
             btnChartClick();
+        NoRanking->Show(
+            TRunProgressPresenter::LeadOf(TRunProgressPresenter::EndText(report, LastAnalysis)) +
+            Text("。"));
         return;
     }
     // From the result tables as the run leaves them, drawn when first shown;

@@ -26,6 +26,7 @@ class TGridView;
 class TLinkLabel;
 class TNickPrompt;
 class TRankChart;
+class TRankingNotice;
 class TRankingSortDisplay;
 class TRunProgressPresenter;
 class TRunStopper;
@@ -142,6 +143,7 @@ private:
     QPushButton* btnSort = nullptr;
     QPushButton* btnChart = nullptr;
     TRankChart* chtRanking = nullptr;
+    TRankingNotice* NoRanking = nullptr;
     TWebPane* adweb = nullptr;
     TWebPane* noteweb = nullptr;
     TWebPane* softweb = nullptr;

@@ -442,7 +442,26 @@ TEST_F(RankChartTest, ChartFollowsWhatTheRunCompared) {
     EXPECT_FALSE(ChartButton()->isEnabled());
     EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("图表"));
     EXPECT_FALSE(Chart()->isVisible());
+    // A line in the table's place, and on the greyed button, says why, in
+    // the status line's words.
+    const auto* notice = Find<QLabel>("labNoRanking");
+    EXPECT_FALSE(Find<TGridView>("sgData3")->isVisible());
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->geometry(), Find<TGridView>("sgData3")->geometry());
+    EXPECT_EQ(notice->text(),
+              TRunProgressPresenter::LeadOf(status->text()) + QString::fromUtf8("。"));
+    EXPECT_TRUE(notice->text().startsWith(QString::fromUtf8("未做比较")) ||
+                notice->text().startsWith(QString::fromUtf8("无法读取")))
+        << notice->text().toStdString();
+    EXPECT_EQ(ChartButton()->toolTip(), notice->text());
+
+    // The next run that compares brings the table back.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
+                        FixtureMarketplace::ShopPages({V, W, X, Y, Z}));
+    Run("shop");
     EXPECT_TRUE(Find<TGridView>("sgData3")->isVisible());
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_TRUE(ChartButton()->toolTip().isEmpty());
 }
 
 TEST_F(RankChartTest, LongTitleWrapsWholeWithItsTooltipAndItsPicture) {
