@@ -1,5 +1,6 @@
 #include "RunProgressPresenter.h"
 
+#include "FailureWords.h"
 #include "GbkCodec.h"
 
 #include <QEvent>
@@ -301,33 +302,7 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
 }
 
 QString TRunProgressPresenter::ReasonText(const TFetchFailure& failure) {
-    switch (failure.Kind) {
-    case TFetchFailureKind::ConnectionRefused:
-        return Text("连接被拒绝");
-    case TFetchFailureKind::ConnectTimeout:
-        return Text("连接超时");
-    case TFetchFailureKind::ReadTimeout:
-        return Text("读取超时");
-    case TFetchFailureKind::HostNotFound:
-        return Text("找不到服务器");
-    case TFetchFailureKind::ServerError:
-        return Text("服务器返回错误 %1").arg(failure.StatusCode);
-    case TFetchFailureKind::ConnectionLost:
-        return Text("连接中断");
-    case TFetchFailureKind::NetworkUnreachable:
-        return Text("网络不通");
-    case TFetchFailureKind::EmptyPage:
-        return Text("淘宝返回了空白页");
-    case TFetchFailureKind::NotAListing:
-        return Text("淘宝返回的不是宝贝列表，可能需要验证或登录");
-    case TFetchFailureKind::HollowPage:
-        return Text("淘宝返回的页面中没有宝贝");
-    case TFetchFailureKind::LoginRequired:
-        return Text("淘宝要求登录或加密连接（https），本程序无法读取");
-    case TFetchFailureKind::Other:
-        break;
-    }
-    return Text("网络错误");
+    return QString::fromStdString(FailureWords(failure));
 }
 
 bool TRunProgressPresenter::eventFilter(QObject* watched, QEvent* event) {

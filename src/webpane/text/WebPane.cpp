@@ -1,5 +1,6 @@
 #include "WebPane.h"
 
+#include "FailureWords.h"
 #include "GbkConversion.h"
 #include "IdAbortSignal.h"
 #include "IdException.h"
@@ -7,6 +8,7 @@
 #include "UserRegistry.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -54,6 +56,16 @@ QString DecodePage(const std::string& contentType, const std::string& body) {
     if (charset == u"iso-8859-1" || charset == u"latin1" || charset == u"us-ascii")
         return QString::fromLatin1(body);
     return QString::fromUtf8(body);
+}
+
+// Why the page could not be fetched, in the status line's words, never the
+// client's own English message. The status line's words for a redirect to
+// https speak of the marketplace; here it is the publisher's site.
+QString FailureText(const std::exception_ptr& error) {
+    const TFetchFailure failure = TFetchFailure::Describe(error, 0);
+    if (failure.Kind == TFetchFailureKind::LoginRequired)
+        return QString::fromUtf8("网站要求加密连接（https），本程序无法读取");
+    return QString::fromStdString(FailureWords(failure));
 }
 
 // In the words of the web engine's own page for a site it cannot reach, so
@@ -116,9 +128,9 @@ void TWebPane::Fetch(std::vector<QUrl> urls,
                     // The server's own page for an error is still its page.
                     fetched.Body = error.ErrorBody;
                     fetched.Ok = !fetched.Body.empty();
-                    fetched.Error = QString::fromLocal8Bit(error.what());
-                } catch (const std::exception& error) {
-                    fetched.Error = QString::fromLocal8Bit(error.what());
+                    fetched.Error = FailureText(std::current_exception());
+                } catch (const std::exception&) {
+                    fetched.Error = FailureText(std::current_exception());
                 }
                 fetched.ContentType = client.Response().ContentType;
                 if (abort->Raised())
@@ -231,6 +243,34 @@ bool TWebPane::event(QEvent* event) {
         }
     }
     return QTextBrowser::event(event);
+}
+
+// The pane reaches past its tab's edges: the frame goes round the part that
+// shows, in the highlight colour, as the tables' and the chart's focus frame.
+void TWebPane::paintEvent(QPaintEvent* event) {
+    QTextBrowser::paintEvent(event);
+    if (!hasFocus())
+        return;
+    const QRect shown = visibleRegion().boundingRect();
+    if (shown.isEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), kFocusWidth,
+                        Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    const QRect inViewport(viewport()->mapFrom(this, shown.topLeft()), shown.size());
+    const int half = kFocusWidth / 2;
+    painter.drawRect(inViewport.adjusted(half, half, -half - 1, -half - 1));
+}
+
+void TWebPane::focusInEvent(QFocusEvent* event) {
+    QTextBrowser::focusInEvent(event);
+    viewport()->update();
+}
+
+void TWebPane::focusOutEvent(QFocusEvent* event) {
+    QTextBrowser::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TWebPane::keyPressEvent(QKeyEvent* event) {

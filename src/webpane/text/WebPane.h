@@ -64,6 +64,9 @@ public:
     // The address of the page shown or being fetched.
     const QUrl& PageUrl() const { return Address; }
 
+    // The width of the frame a pane with the focus shows.
+    static constexpr int kFocusWidth = 2;
+
 signals:
     // The page (or the error page in its place) is shown; its images may
     // still be on their way.
@@ -75,6 +78,10 @@ protected:
     QVariant loadResource(int type, const QUrl& name) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    // A pane with the focus shows it: a frame round its visible part.
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     struct TFetched {
