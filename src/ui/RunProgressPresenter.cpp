@@ -123,6 +123,20 @@ QString NotComparedText(TPass pass, const TRunReport& report) {
     return UnreadText(Text("淘宝的宝贝列表"), *latest.LastFailure);
 }
 
+// The default listing stops at the marketplace's page limit (at the limit with
+// a next page, or on a full last page there that shows the pager's end, which
+// a longer listing cut there looks just like): what lies past it was never
+// looked at.
+QString DefaultCutText() {
+    return Text("淘宝最多列出%1页，默认排序第%1页之后的宝贝未检查，结果只含前%1页的宝贝。")
+        .arg(kMaxPagesPerPass);
+}
+
+bool DefaultAtLimit(const TPassOutcome& defaults) {
+    return defaults.ReadWhole() && defaults.LastPage >= kMaxPagesPerPass &&
+           defaults.LastPageItems >= kItemsPerListingPage;
+}
+
 // A comparison of the pages read of a default listing not read whole.
 QString DefaultPartialText(const TPassOutcome& defaults) {
     switch (defaults.End) {
@@ -137,7 +151,7 @@ QString DefaultPartialText(const TPassOutcome& defaults) {
     if (defaults.FailedPages > 0)
         return Text("结果不完整：") + FailureClause(TPass::Default, defaults) + Text("。");
     if (defaults.End == TPassEnd::PageLimit)
-        return BoundText(TPass::Default, defaults, Text("结果只含"));
+        return DefaultCutText();
     return BoundText(TPass::Default, defaults, Text("结果可能不完整"));
 }
 
@@ -150,9 +164,10 @@ QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary,
         return cut + Text("：其第%1页没有可读的销量，未列出的宝贝都计为降权。").arg(sales.LastPage);
     if (summary.PastCut == 0)
         return cut + Text("，只列到销量%1笔为止。").arg(summary.CutSales);
-    return cut + Text("：%1件销量不高于%2笔的宝贝可能排在其后，未计为降权。")
+    return cut + Text("：%1件销量不高于%2笔的宝贝可能排在销量排序第%3页之后，未计为降权。")
                      .arg(summary.PastCut)
-                     .arg(summary.CutSales);
+                     .arg(summary.CutSales)
+                     .arg(sales.LastPage);
 }
 
 QString CountText(std::int32_t count) {
@@ -288,12 +303,17 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     if (report.Complete())
         return SummaryText(report, summary);
     QStringList clauses;
+    // Both forms of the page limit cut the default listing as they cut the
+    // sales one.
+    const bool defaultCut = report.DefaultPartial() ? report.Default.End == TPassEnd::PageLimit &&
+                                                          report.Default.FailedPages == 0
+                                                    : DefaultAtLimit(report.Default);
     if (report.DefaultPartial())
         clauses << DefaultPartialText(report.Default);
+    else if (defaultCut)
+        clauses << DefaultCutText();
     if (report.SalesCut())
-        clauses << SalesCutText(report.Sales, summary,
-                                report.DefaultPartial() &&
-                                    report.Default.End == TPassEnd::PageLimit);
+        clauses << SalesCutText(report.Sales, summary, defaultCut);
     if (report.AnalysisFailed)
         clauses << Text("分析结果时出错（可能内存不足），结果可能不完整。");
     else

@@ -35,8 +35,9 @@ protected:
 
 // An ending longer than the panel at the window's usual size.
 const QString kLong = QString::fromUtf8(
-    "淘宝最多列出100页，结果只含默认排序前100页的宝贝。销量排序也未列全：3件销量不高于397笔的"
-    "宝贝可能排在其后，未计为降权。已比较的4,200件宝贝中，降权宝贝103件，重要宝贝被隐性降权3件。");
+    "淘宝最多列出100页，默认排序第100页之后的宝贝未检查，结果只含前100页的宝贝。销量排序也未列全："
+    "3件销量不高于397笔的宝贝可能排在销量排序第100页之后，未计为降权。"
+    "已比较的4,200件宝贝中，降权宝贝103件，重要宝贝被隐性降权3件。");
 
 TEST_F(StatusPanelTest, CutLineShowsThatItGoesOnAndAShortOneShowsWhole) {
     Panel->setText(kLong);
