@@ -164,7 +164,8 @@ QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary,
         return cut + Text("：其第%1页没有可读的销量，未列出的宝贝都计为降权。").arg(sales.LastPage);
     if (summary.PastCut == 0)
         return cut + Text("，只列到销量%1笔为止。").arg(summary.CutSales);
-    return cut + Text("：%1件销量不高于%2笔的宝贝可能排在销量排序第%3页之后，未计为降权。")
+    // The count after a full stop: the lead must fit the status bar.
+    return cut + Text("。%1件销量不高于%2笔的宝贝可能排在销量排序第%3页之后，未计为降权。")
                      .arg(summary.PastCut)
                      .arg(summary.CutSales)
                      .arg(sales.LastPage);

@@ -325,7 +325,7 @@ TEST_F(FailedRunTest, SalesListingCutAtThePageLimitLeavesOutOnlyWhatOutsellsTheC
     EXPECT_EQ(Marketplace.Requests().size(), static_cast<std::size_t>(kMaxPagesPerPass) + 2);
     EXPECT_EQ(
         StatusText(),
-        "淘宝最多列出100页，销量排序未列全：2件销量不高于401笔的宝贝可能排在销量排序第100页之后，"
+        "淘宝最多列出100页，销量排序未列全。2件销量不高于401笔的宝贝可能排在销量排序第100页之后，"
         "未计为降权。已比较的55件宝贝中，降权宝贝3件，重要宝贝被隐性降权0件。");
     const std::vector<FixtureItem> listed(salesOrder.begin(), salesOrder.end() - 1);
     const ExpectedTables expected(listed, defaultOrder, {true, true, 401});

@@ -70,7 +70,7 @@ TPassOutcome DefaultToTheLimit(TPassEnd end) {
 // A 5,000-item shop: neither listing goes past page 100.
 constexpr const char* kBothCut =
     "淘宝最多列出100页，默认排序第100页之后的宝贝未检查，结果只含前100页的宝贝。"
-    "销量排序也未列全：5件销量不高于397笔的宝贝可能排在销量排序第100页之后，未计为降权。"
+    "销量排序也未列全。5件销量不高于397笔的宝贝可能排在销量排序第100页之后，未计为降权。"
     "已比较的4,200件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。";
 
 // Every way a run can end, and its text: only both listings read whole give
@@ -228,7 +228,7 @@ std::vector<EndCase> Endings() {
         {"sales cut at the page limit",
          {SalesToTheLimit(E::PageLimit, 3), Pass(E::EndMarker, 110, 4500, 110)},
          {4500, 20, 280, 3, 1},
-         "淘宝最多列出100页，销量排序未列全：280件销量不高于3笔的宝贝可能排在销量排序第100页之后，"
+         "淘宝最多列出100页，销量排序未列全。280件销量不高于3笔的宝贝可能排在销量排序第100页之后，"
          "未计为降权。"
          "已比较的4,500件宝贝中，降权宝贝20件，重要宝贝被隐性降权1件。"},
         {"sales cut where the pager ends on a full last page",

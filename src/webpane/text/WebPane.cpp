@@ -258,9 +258,10 @@ void TWebPane::paintEvent(QPaintEvent* event) {
     painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), kFocusWidth,
                         Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     painter.setBrush(Qt::NoBrush);
-    const QRect inViewport(viewport()->mapFrom(this, shown.topLeft()), shown.size());
-    const int half = kFocusWidth / 2;
-    painter.drawRect(inViewport.adjusted(half, half, -half - 1, -half - 1));
+    const QRect inViewport =
+        QRect(viewport()->mapFrom(this, shown.topLeft()), shown.size()) & viewport()->rect();
+    painter.drawRect(
+        inViewport.adjusted(kFocusWidth / 2, kFocusWidth / 2, -kFocusWidth / 2, -kFocusWidth / 2));
 }
 
 void TWebPane::focusInEvent(QFocusEvent* event) {
