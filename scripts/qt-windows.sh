@@ -119,8 +119,8 @@ unpack_shared_kit() {
   [[ -f "$archive" && -f "$shared_kit/SHA256SUMS" ]] || return 1
   grep -q " $name.tar.xz\$" "$shared_kit/SHA256SUMS" || return 1
   say "checking $archive"
-  (cd "$shared_kit" && grep " $name.tar.xz\$" SHA256SUMS | sha256sum --quiet -c -) ||
-    { say "$archive does not match its SHA256SUMS; building instead"; return 1; }
+  (cd "$shared_kit" && grep " $name.tar.xz\$" SHA256SUMS | sha256sum --quiet -c - >&2) ||
+    { say "$archive does not match its SHA256SUMS; not unpacking it"; return 1; }
   say "unpacking $archive into $cache"
   mkdir -p "$cache"
   staging=$(mktemp -d "$cache/unpack-XXXXXX")
