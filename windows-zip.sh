@@ -3,14 +3,16 @@
 # every DLL and plug-in it loads beyond Windows' own (Qt's, the MinGW
 # runtime's), plus Qt's Chinese texts; nothing else. Unpacked anywhere, the
 # folder is the program. Cross-built here with MinGW-w64 on the Qt kit of
-# scripts/qt-windows.sh, which this builds first when it is missing (about 40
-# minutes once). On Windows the panes show the publisher's pages as rich text
+# scripts/qt-windows.sh, which this unpacks from ../shared/qt-kit/ or builds
+# first when it is missing (about 40 minutes once when it builds). On Windows the panes show the publisher's pages as rich text
 # through Korvane's own HTTP client: MinGW cannot build Qt WebEngine.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 
-KORVANE_QT_WINDOWS=$(scripts/qt-windows.sh)
+# The kit's folder only: its progress (a build's is long) goes to the terminal.
+scripts/qt-windows.sh >/dev/null
+KORVANE_QT_WINDOWS=$(scripts/qt-windows.sh --prefix)
 export KORVANE_QT_WINDOWS
 cmake --preset windows-cross >/dev/null
 cmake --build --preset windows-cross --target Korvane

@@ -379,7 +379,9 @@ BENCHMARK(BM_MarketplaceThatTrickles)->UseManualTime()->Unit(benchmark::kSecond)
 
 // The program's start against a publisher whose version document trickles
 // in a byte a second, with the shipped version check: from creating the
-// window to its being shown. Goal: within 15 s.
+// window to its being shown. Goal: within 15 s. Counter splash_ms: from
+// creating the window to the splash on screen, as the check starts its fetch
+// (-1: no splash). Goal: within 0.5 s.
 void BM_StartAgainstATricklingVersionDocument(benchmark::State& state) {
     test::LoopbackServer site;
     site.Start();
@@ -395,11 +397,22 @@ void BM_StartAgainstATricklingVersionDocument(benchmark::State& state) {
         settings.VersionUrl = site.Url("/soft/korvane/version.txt");
         settings.Desktop = &desktop;
         test::LeaveWebPanesEmpty(settings);
-        const Clock::time_point start = Clock::now();
+        Clock::time_point start = Clock::now();
+        double splashMs = -1;
+        settings.FetchVersion = [&splashMs, &start, fetch = settings.FetchVersion](
+                                    const std::string& url, std::string& body) {
+            for (const QWidget* window : QApplication::topLevelWidgets())
+                if (window->objectName() == QStringLiteral("StartSplash") && window->isVisible())
+                    splashMs =
+                        std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            fetch(url, body);
+        };
+        start = Clock::now();
         TMainForm form(std::move(settings));
         form.show();
         test::WaitUntil([&form] { return form.isVisible(); }, 1000);
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.counters["splash_ms"] = splashMs;
     }
     site.Stop();
 }
@@ -411,10 +424,12 @@ BENCHMARK(BM_StartAgainstATricklingVersionDocument)
 } // namespace
 
 // A window needs the application object; the offscreen platform unless the
-// environment chose one (QT_QPA_PLATFORM=xcb under Xvfb).
+// environment chose one (QT_QPA_PLATFORM=xcb under Xvfb), with a desktop's
+// screen: on the platform's own 800 x 600 one the window would shrink, and
+// fewer rows would be drawn than at its usual size.
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" KORVANE_BENCH_SCREEN);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

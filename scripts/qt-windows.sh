@@ -5,15 +5,27 @@
 # work tree. Debian ships Qt for Linux only, and Qt WebEngine cannot be built
 # with MinGW at all, so this is the whole Windows Qt the program uses.
 #
-#   scripts/qt-windows.sh            builds when missing, then prints the kit's path
+#   scripts/qt-windows.sh            unpacks or builds when missing, then prints the kit's path
 #   scripts/qt-windows.sh --prefix   prints where the kit is (or would be), builds nothing
 #   scripts/qt-windows.sh --check    exits 0 when the kit is built, 1 otherwise
+#   scripts/qt-windows.sh --unpack   unpacks the packed kit when there is one that
+#                                    matches (see below), never builds; exits 0
+#                                    when the kit is then there, 1 otherwise
+#
+# Only the kit's path goes to standard output; the build's progress goes to
+# standard error, so KORVANE_QT_WINDOWS=$(scripts/qt-windows.sh) holds the path.
 #
 # The kit lives in ${XDG_CACHE_HOME:-~/.cache}/korvane/ (KORVANE_QT_CACHE moves
 # it), in a folder named after the Qt version and a digest of the build options
 # below, so changing an option builds a new kit beside the old one. A finished
 # kit carries a stamp; a second run finds it and returns at once. A clean build
 # takes about 40 minutes on 2 cores (Qt Base ~35, Qt Charts ~5).
+#
+# A packed kit in ../shared/qt-kit/ (KORVANE_QT_KIT moves it), named as the
+# folder this script would build and listed in its SHA256SUMS, is unpacked
+# instead of building: a fresh machine has the kit in about a minute. A kit
+# packed in another cache folder has that folder in its CMake and qmake files;
+# they are pointed at this one.
 #
 # The source archives come from ../shared/qt-src/ when they are there (checked
 # against its SHA256SUMS), else from Debian's source packages (apt-get source;
@@ -23,6 +35,7 @@ set -euo pipefail
 QT_VERSION=6.4.2
 root=$(cd "$(dirname "$0")/.." && pwd)
 shared_src="${KORVANE_QT_SRC:-$root/../shared/qt-src}"
+shared_kit="${KORVANE_QT_KIT:-$root/../shared/qt-kit}"
 cache="${KORVANE_QT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/korvane}"
 jobs="${KORVANE_QT_JOBS:-$(nproc)}"
 
@@ -95,19 +108,52 @@ key=$( { echo "$QT_VERSION"; printf '%s\n' "${QTBASE_OPTIONS[@]}" "${QTCHARTS_OP
 prefix="$cache/qt-$QT_VERSION-x86_64-w64-mingw32-$key"
 stamp="$prefix/.korvane-built"
 
+say() { echo "qt-windows: $*" >&2; }
+
+# Unpacks the packed kit of this very name when its checksum holds; fails,
+# leaving nothing behind, when there is none or it does not match.
+unpack_shared_kit() {
+  local name archive packed_prefix staging
+  name=$(basename "$prefix")
+  archive="$shared_kit/$name.tar.xz"
+  [[ -f "$archive" && -f "$shared_kit/SHA256SUMS" ]] || return 1
+  grep -q " $name.tar.xz\$" "$shared_kit/SHA256SUMS" || return 1
+  say "checking $archive"
+  (cd "$shared_kit" && grep " $name.tar.xz\$" SHA256SUMS | sha256sum --quiet -c - >&2) ||
+    { say "$archive does not match its SHA256SUMS; not unpacking it"; return 1; }
+  say "unpacking $archive into $cache"
+  mkdir -p "$cache"
+  staging=$(mktemp -d "$cache/unpack-XXXXXX")
+  tar -C "$staging" -xJf "$archive"
+  [[ -f "$staging/$name/.korvane-built" ]] || { rm -rf "$staging"; return 1; }
+  packed_prefix=$(sed -n 's|^set(__qt_initially_configured_toolchain_file "\(.*\)/mingw-w64.toolchain.cmake")$|\1|p' \
+                    "$staging/$name/lib/cmake/Qt6/qt.toolchain.cmake")
+  if [[ -n "$packed_prefix" && "$packed_prefix" != "$prefix" ]]; then
+    grep -rlIF "$packed_prefix" "$staging/$name" | while read -r file; do
+      sed -i "s|$packed_prefix|$prefix|g" "$file"
+    done
+  fi
+  rm -rf "$prefix"
+  mv "$staging/$name" "$prefix"
+  rmdir "$staging"
+}
+
 case "${1:-}" in
   --prefix) echo "$prefix"; exit 0 ;;
   --check) [[ -f "$stamp" ]]; exit ;;
+  --unpack) [[ -f "$stamp" ]] || unpack_shared_kit; exit ;;
   "") ;;
-  *) echo "usage: $0 [--prefix|--check]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--prefix|--check|--unpack]" >&2; exit 2 ;;
 esac
 
-if [[ -f "$stamp" ]]; then
+if [[ -f "$stamp" ]] || unpack_shared_kit; then
   echo "$prefix"
   exit 0
 fi
 
-say() { echo "qt-windows: $*" >&2; }
+# From here on everything but the kit's path goes to standard error: ninja
+# and apt-get write their progress to standard output.
+exec 3>&1 1>&2
 work="$cache/work-$QT_VERSION-$key"
 # A run cut short goes on where it stopped: the unpacked sources, the build
 # trees and an installed Qt Base are kept until the kit is finished.
@@ -191,4 +237,4 @@ rm -rf "$work" "$base_stamp"
 elapsed=$(( $(date +%s) - started ))
 echo "Qt $QT_VERSION for x86_64-w64-mingw32, built in $((elapsed / 60)) min $((elapsed % 60)) s" >"$stamp"
 say "done in $((elapsed / 60)) min $((elapsed % 60)) s"
-echo "$prefix"
+echo "$prefix" >&3

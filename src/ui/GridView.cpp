@@ -4,6 +4,7 @@
 #include "SortHeader.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -259,6 +260,17 @@ void TGridView::SetDrawCellHook(TDrawCellHook hook) {
 void TGridView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
     emit DoubleClicked();
+}
+
+// Enter, the main keyboard's or the keypad's, is the keyboard's double click.
+void TGridView::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        emit DoubleClicked();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 } // namespace korvane

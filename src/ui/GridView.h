@@ -45,13 +45,15 @@ public:
     const TDrawCellHook& DrawCellHook() const { return Hook; }
 
 signals:
-    // A double click anywhere in the table, headers and their borders included.
+    // A double click anywhere in the table, headers and their borders
+    // included, or Enter on a row: both open the row's item.
     void DoubleClicked();
     // A left press on the header row, not on a column border.
     void HeaderPressed(int gridColumn);
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 

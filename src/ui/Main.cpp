@@ -7,16 +7,21 @@
 #include "KeyboardConventions.h"
 #include "LinkLabel.h"
 #include "MyUtils.h"
+#include "NickPrompt.h"
 #include "RankAnalysis.h"
 #include "RankChart.h"
+#include "RankingNotice.h"
 #include "RankingSortDisplay.h"
 #include "ResultTables.h"
 #include "ResultTexts.h"
 #include "RunBridge.h"
 #include "RunProgressPresenter.h"
 #include "RunStopper.h"
+#include "ScreenFit.h"
 #include "SortChoice.h"
 #include "SortGrid.h"
+#include "StartSplash.h"
+#include "StatusPanel.h"
 #include "ThreadUnit.h"
 #include "WebPane.h"
 #include "WindowPlacement.h"
@@ -67,10 +72,19 @@ TMainForm::TMainForm(TMainFormSettings settings) : Settings(std::move(settings))
     setWindowIcon(MakeAppIcon());
     setFont(WindowFont());
     CreateControls();
-    setMinimumSize(kClientWidth, kClientHeight);
-    resize(kClientWidth, kClientHeight);
-    const QSize frame(kClientWidth + kFrameWidth, kClientHeight + kFrameHeight);
-    move(TWindowPlacement::StartPosition(TWindowPlacement::AvailableArea(), frame, frame));
+    // The usual size, or the screen's free area where that is smaller.
+    const QRect area = TWindowPlacement::AvailableArea();
+    const QSize client =
+        TScreenFit::StartClient({kClientWidth, kClientHeight}, area, {kFrameWidth, kFrameHeight});
+    setMinimumSize(client);
+    resize(client);
+    const QSize frame = client + QSize(kFrameWidth, kFrameHeight);
+    move(TWindowPlacement::StartPosition(area, frame, frame));
+    // Something on screen at once while the version check holds the window.
+    if (!Settings.VersionUrl.empty()) {
+        Splash = std::make_unique<TStartSplash>();
+        Splash->ShowNow();
+    }
     FormCreate();
 }
 
@@ -91,7 +105,7 @@ void TMainForm::CreateControls() {
     connect(btnSearch, &QPushButton::clicked, this, &TMainForm::btnSearchClick);
     btnStop = Make<QPushButton>(this, "btnStop", {346, 8, 75, 25}, Text("停止"));
     connect(btnStop, &QPushButton::clicked, this, &TMainForm::btnStopClick);
-    Stopper = new TRunStopper(btnStop, this);
+    Stopper = new TRunStopper(btnStop, btnSearch, this);
 
     MainPage = Make<QTabWidget>(this, "MainPage", {8, 40, 993, 545});
     QWidget* tabs[6];
@@ -129,6 +143,7 @@ void TMainForm::CreateControls() {
     chtRanking = Make<TRankChart>(tabs[2], "chtRanking", {8, 40, 977, 481}, Data3, Data2);
     chtRanking->hide();
     chtRanking->SetOpenItem([this](const std::string& id) { OpenItemPage(id); });
+    NoRanking = new TRankingNotice(sgData3, btnChart);
 
     adweb = Make<TWebPane>(tabs[3], "adweb", {-128, -112, 993, 529});
     noteweb = Make<TWebPane>(tabs[4], "noteweb", {0, 0, 977, 513});
@@ -173,10 +188,11 @@ void TMainForm::CreateControls() {
     });
 
     StatusBar = Make<QWidget>(this, "StatusBar", {0, kClientHeight - 21, kClientWidth, 21});
-    sbar = Make<QLabel>(StatusBar, "sbar", {0, 1, 753, 21});
+    sbar = Make<TStatusPanel>(StatusBar, "sbar", {0, 1, 753, 21});
     sbar->setFrameShape(QFrame::Panel);
     sbar->setFrameShadow(QFrame::Sunken);
     Progress = new TRunProgressPresenter(sbar);
+    NickPrompt = new TNickPrompt(txtID, sbar);
     labCP = new TLinkLabel(Text(publisher::kCopyrightText), Text(publisher::kCopyrightUrl),
                            *Desktop, StatusBar);
     labCP->setObjectName(QStringLiteral("labCP"));
@@ -189,6 +205,9 @@ void TMainForm::CreateControls() {
     setTabOrder(btnSort, btnChart);
     setTabOrder(btnChart, sgData3);
     setTabOrder(sgData3, chtRanking);
+    // After the page control, the status line, then the publisher's link.
+    setTabOrder(chtRanking, sbar);
+    setTabOrder(sbar, labCP);
     new TKeyboardConventions(this, MainPage);
 }
 
@@ -237,13 +256,30 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
+// The tab pages are laid out now: the tables are fitted into them.
+void TMainForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormResize();
+    Splash.reset();
+}
+
 void TMainForm::FormResize() {
     const int W = width() + kFrameWidth;
     const int H = height() + kFrameHeight;
+    StatusBar->setGeometry(0, height() - StatusBar->height(), width(), StatusBar->height());
 
-    MainPage->resize(W - 20, H - 95);
+    // Fitted inside the client area above the status bar, which the rule's
+    // frame sizes do not quite give.
+    MainPage->resize(TScreenFit::PageControl({W - 20, H - 95}, MainPage->pos(), width(),
+                                             height() - StatusBar->height()));
     const int pw = MainPage->width();
     const int ph = MainPage->height();
+    // Each table ends inside its tab page, which is laid out only once the
+    // page control is shown.
+    const int pageHeight = MainPage->isVisible() ? MainPage->currentWidget()->height() : -1;
+    const auto tableHeight = [pageHeight](const TGridView* table, int ruled) {
+        return pageHeight < 0 ? ruled : TScreenFit::TableHeight(*table, pageHeight, ruled);
+    };
 
     // A table's own scroll bars lie over its rightmost and bottom 16 pixels.
     const auto placeBars = [](TGridView* table, QScrollBar* hsb, QScrollBar* vsb) {
@@ -251,19 +287,19 @@ void TMainForm::FormResize() {
         vsb->setGeometry(t.left() + t.width() - 16, t.top(), vsb->width(), t.height());
         hsb->setGeometry(t.left(), t.top() + t.height() - 16, t.width() - 16, hsb->height());
     };
-    sgData1->resize(pw - 320, ph - 40);
+    sgData1->resize(pw - 320, tableHeight(sgData1, ph - 40));
     placeBars(sgData1, sgData1HSB, sgData1VSB);
     ADPanel1->move(sgData1->x() + sgData1->width() + 5, ADPanel1->y());
-    sgData2->resize(pw - 320, ph - 40);
+    sgData2->resize(pw - 320, tableHeight(sgData2, ph - 40));
     placeBars(sgData2, sgData2HSB, sgData2VSB);
     ADPanel2->move(sgData1->x() + sgData1->width() + 5, ADPanel2->y());
-    sgData3->resize(pw - 20, ph - 70);
+    sgData3->resize(pw - 20, tableHeight(sgData3, ph - 70));
     placeBars(sgData3, sgData3HSB, sgData3VSB);
     chtRanking->setGeometry(sgData3->geometry());
+    NoRanking->setGeometry(sgData3->geometry());
     for (QWidget* pane : {adweb, noteweb, softweb})
         pane->setGeometry(-1, -1, pw + 20, ph + 20);
 
-    StatusBar->setGeometry(0, height() - StatusBar->height(), width(), StatusBar->height());
     sbar->resize(W - 300, sbar->height());
     labCP->move(sbar->width() + 10, labCP->y());
 }
@@ -280,6 +316,7 @@ void TMainForm::CheckForNewVersion() {
     }
     if (document.empty() || ContainsMarker(document, publisher::kVersion))
         return;
+    Splash.reset(); // the question is the sign of life now
     if (Desktop->AskYesNo(this, Text("软件版本已更新,是否下载新版软件?"), QStringLiteral(" ")) ==
         TDesktopServices::TAnswer::Yes)
         Desktop->OpenInBrowser(this, Text(Settings.DownloadUrl.c_str()),
@@ -291,19 +328,18 @@ void TMainForm::btnSearchClick() {
         return;
     // Without a nick the listing is the whole marketplace, not a shop.
     if (txtID->text().trimmed().isEmpty()) {
-        sbar->setText(Text("请输入卖家ID"));
-        sbar->setToolTip(QString()); // the last run's ending is no longer what the bar says
-        txtID->setFocus();
+        NickPrompt->Ask();
         return;
     }
     Method::ClearGrid(Data1, kEmptyTableRowCount);
     Method::ClearGrid(Data2, kEmptyTableRowCount);
     Method::ClearGrid(Data3, kEmptyTableRowCount);
+    Stopper->RunStarted();
     btnSearch->setEnabled(false);
     // The chart empties with the tables; FinishRun draws it anew.
     btnChart->setEnabled(false);
     chtRanking->Clear();
-    Stopper->RunStarted();
+    NoRanking->Clear();
     Progress->RunStarted();
     ItemLists.DefaultList.clear();
     ItemLists.SalesOrderList.clear();
@@ -354,9 +390,13 @@ void TMainForm::FinishRun(const TRunReport& report) {
     SortDisplay->Sorted(kEndOfRunSort);
     Progress->RunEnded(report, LastAnalysis);
     if (!report.MakesComparison()) {
-        // Nothing was compared: an empty chart would read as an all-clear.
+        // Nothing was compared: an empty chart would read as an all-clear,
+        // and an empty table needs saying why.
         if (!chtRanking->isHidden())
             btnChartClick();
+        NoRanking->Show(
+            TRunProgressPresenter::LeadOf(TRunProgressPresenter::EndText(report, LastAnalysis)) +
+            Text("。"));
         return;
     }
     // From the result tables as the run leaves them, drawn when first shown;

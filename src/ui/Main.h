@@ -24,10 +24,13 @@ namespace korvane {
 
 class TGridView;
 class TLinkLabel;
+class TNickPrompt;
 class TRankChart;
+class TRankingNotice;
 class TRankingSortDisplay;
 class TRunProgressPresenter;
 class TRunStopper;
+class TStartSplash;
 class TWebPane;
 
 // The main window: the nick box, the start button, six tabs (three result
@@ -88,6 +91,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateControls();
@@ -110,6 +114,9 @@ private:
     // Runs reach the window only through the bridge; closing stops them.
     std::shared_ptr<class TRunBridge> Bridge;
     TRunStopper* Stopper = nullptr;
+    TNickPrompt* NickPrompt = nullptr;
+    // Shown from the start until the window shows.
+    std::unique_ptr<TStartSplash> Splash;
     TRunProgressPresenter* Progress = nullptr;
     TRankingSortDisplay* SortDisplay = nullptr;
 
@@ -136,6 +143,7 @@ private:
     QPushButton* btnSort = nullptr;
     QPushButton* btnChart = nullptr;
     TRankChart* chtRanking = nullptr;
+    TRankingNotice* NoRanking = nullptr;
     TWebPane* adweb = nullptr;
     TWebPane* noteweb = nullptr;
     TWebPane* softweb = nullptr;

@@ -9,6 +9,7 @@
 #include <QCategoryAxis>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
@@ -68,7 +69,9 @@ TRankChart::TRankChart(const TStringGrid& ranking, const TStringGrid& demoted, Q
     : QChartView(parent), Ranking(ranking), Demoted(demoted),
       NothingRanked(new QLabel(Text("没有参与排名的宝贝"), this)),
       ShowAllButton(new QPushButton(this)), HomeButton(new QPushButton(Text("还原"), this)),
-      ZoomHint(new QLabel(Text("滚轮缩放，拖出方框放大，右键退回"), this)),
+      ZoomHint(new QLabel(Text("滚轮或+/-缩放，拖出方框放大，右键或Backspace退回，"
+                               "方向键移动，Home还原，Ctrl+C复制图表"),
+                          this)),
       Band(new QRubberBand(QRubberBand::Rectangle, viewport())) {
     setRenderHint(QPainter::Antialiasing);
     setBackgroundBrush(Qt::white);
@@ -128,6 +131,9 @@ void TRankChart::RemoveAll() {
 void TRankChart::Clear() {
     DrawPending = false;
     RemoveAll();
+    TitleCounts.clear();
+    TitleScope.clear();
+    WholeTitle.clear();
     chart()->setTitle({});
     chart()->legend()->hide();
     NothingRanked->hide();
@@ -213,10 +219,10 @@ void TRankChart::DrawNow() {
         demoted += !Demoted.Cell(demoted::kNumber, r).empty();
 
     const QString counts = Text("参与排名宝贝%1个，降权宝贝%2个").arg(ranked).arg(demoted);
-    QString title = nick.isEmpty() ? counts : nick + Text("：") + counts;
-    if (!PendingScope.isEmpty())
-        title += Text("（") + PendingScope + Text("）");
-    chart()->setTitle(title);
+    TitleCounts = nick.isEmpty() ? counts : nick + Text("：") + counts;
+    TitleScope = PendingScope.isEmpty() ? QString() : Text("（") + PendingScope + Text("）");
+    WholeTitle = TitleCounts + TitleScope;
+    ShowTitle();
     if (ranked == 0) {
         NothingRanked->show();
         return;
@@ -293,6 +299,35 @@ void TRankChart::PlaceControls() {
     ZoomHint->move(margin, height() - margin - ZoomHint->height());
 }
 
+// The chart cuts a title too long for its width with "...": the part that
+// would be cut, what limits the comparison, goes on a line of its own.
+void TRankChart::ShowTitle() {
+    const QMargins margins = chart()->margins();
+    const int room = viewport()->width() - margins.left() - margins.right() - 20;
+    if (TitleScope.isEmpty() ||
+        QFontMetrics(chart()->titleFont()).horizontalAdvance(WholeTitle) <= room) {
+        chart()->setTitle(WholeTitle);
+        return;
+    }
+    // The title is rich text; a nick is shown as typed.
+    chart()->setTitle(TitleCounts.toHtmlEscaped() + QStringLiteral("<br>") +
+                      TitleScope.toHtmlEscaped());
+}
+
+// Where the title is drawn: centred at the chart's top, a line or two high.
+QRect TRankChart::TitleRect() const {
+    if (WholeTitle.isEmpty())
+        return {};
+    const QFontMetrics metrics(chart()->titleFont());
+    const bool wrapped = chart()->title() != WholeTitle;
+    const int longest = wrapped ? std::max(metrics.horizontalAdvance(TitleCounts),
+                                           metrics.horizontalAdvance(TitleScope))
+                                : metrics.horizontalAdvance(WholeTitle);
+    const int width = std::min(viewport()->width(), longest + 8);
+    const int height = metrics.lineSpacing() * (wrapped ? 2 : 1) + 8;
+    return {(viewport()->width() - width) / 2, chart()->margins().top(), width, height};
+}
+
 QRect TRankChart::PlotRect() const {
     return mapFromScene(chart()->mapToScene(chart()->plotArea())).boundingRect();
 }
@@ -351,6 +386,12 @@ bool TRankChart::viewportEvent(QEvent* event) {
         return QChartView::viewportEvent(event);
     auto* help = static_cast<QHelpEvent*>(event);
     const int row = RowAt(help->pos());
+    // On the title: the title, whole.
+    const QRect title = TitleRect();
+    if (row == 0 && title.contains(help->pos())) {
+        QToolTip::showText(help->globalPos(), WholeTitle, viewport(), title);
+        return true;
+    }
     if (row == 0) {
         QToolTip::hideText();
         event->ignore();
@@ -439,10 +480,12 @@ void TRankChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
     NothingRanked->setGeometry(rect());
     PlaceControls();
+    if (!WholeTitle.isEmpty())
+        ShowTitle();
 }
 
 void TRankChart::ZoomBy(qreal factor) {
-    Ranks.ScaleAbout(factor, Ranks.Current().center());
+    Ranks.ScaleStep(factor, Ranks.Current().center());
     ShowRanks();
 }
 

@@ -78,6 +78,9 @@ public:
     const TRankView& View() const { return Ranks; }
     // The plot area in viewport coordinates: the points are clipped to it.
     QRect PlotRect() const;
+    // The whole title, as its tooltip gives it; on screen it wraps before
+    // what limits the comparison when one line would not hold it.
+    const QString& Title() const { return WholeTitle; }
     // The chart as Ctrl+C copies it: what it shows, without its buttons.
     QImage Picture() const;
 
@@ -101,6 +104,9 @@ private:
     // edges, and the buttons in step.
     void ShowRanks();
     void PlaceControls();
+    // The title on one line, or on two where one would be cut.
+    void ShowTitle();
+    QRect TitleRect() const;
     std::optional<QPointF> RanksAt(const QPoint& position) const;
     // Whether the key is one of the chart's now; run does what it says.
     bool KeyCommand(const QKeyEvent& key, bool run);
@@ -132,6 +138,10 @@ private:
     bool DrawPending = false;
     QString PendingNick;
     QString PendingScope;
+    // The title's counts and what limits them, and the two as one line.
+    QString TitleCounts;
+    QString TitleScope;
+    QString WholeTitle;
 };
 
 } // namespace korvane

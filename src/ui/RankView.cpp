@@ -71,6 +71,13 @@ void TRankView::ScaleAbout(double factor, QPointF fixed) {
     Shown = Bounded(QRectF(QPointF(left, top), QPointF(right, bottom)));
 }
 
+void TRankView::ScaleStep(double factor, QPointF fixed) {
+    const QRectF before = Shown;
+    ScaleAbout(factor, fixed);
+    if (Shown != before)
+        Earlier.append(before);
+}
+
 void TRankView::Pan(double across, double down) {
     Shown = Bounded(Shown.translated(across * Shown.width(), down * Shown.height()));
 }

@@ -34,8 +34,11 @@ public:
     void ZoomTo(const QRectF& ranks);
     // Scales the view by factor (< 1 zooms in) about a point that stays put.
     void ScaleAbout(double factor, QPointF fixed);
-    // The view before the last rectangle zoom, else the base view; false
-    // when already there.
+    // The same as one step the way back undoes, as a key's zoom is: a seller
+    // who pressed + three times goes back one press at a time.
+    void ScaleStep(double factor, QPointF fixed);
+    // The view before the last rectangle zoom or zoom step, else the base
+    // view; false when already there.
     bool Back();
     // The base view again.
     void Home();
@@ -52,7 +55,7 @@ private:
     QRectF TopView;
     QRectF Base;
     QRectF Shown;
-    QList<QRectF> Earlier; // views before each rectangle zoom
+    QList<QRectF> Earlier; // views before each rectangle zoom and zoom step
 };
 
 } // namespace korvane

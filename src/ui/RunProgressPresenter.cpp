@@ -1,5 +1,6 @@
 #include "RunProgressPresenter.h"
 
+#include "FailureWords.h"
 #include "GbkCodec.h"
 
 #include <QEvent>
@@ -136,6 +137,15 @@ QString NotComparedText(TPass pass, const TRunReport& report) {
     return UnreadText(Text("淘宝的宝贝列表"), *latest.LastFailure);
 }
 
+// The default listing stops at the marketplace's page limit (at the limit with
+// a next page, or on a full last page there that shows the pager's end, which
+// a longer listing cut there looks just like): what lies past it was never
+// looked at.
+QString DefaultCutText() {
+    return Text("淘宝最多列出%1页，默认排序第%1页之后的宝贝未检查，结果只含前%1页的宝贝。")
+        .arg(kMaxPagesPerPass);
+}
+
 // A comparison of the pages read of a default listing not read whole.
 QString DefaultPartialText(const TPassOutcome& defaults) {
     switch (defaults.End) {
@@ -150,7 +160,7 @@ QString DefaultPartialText(const TPassOutcome& defaults) {
     if (defaults.FailedPages > 0)
         return Text("结果不完整：") + FailureClause(TPass::Default, defaults) + Text("。");
     if (TRunReport::CutAtPageLimit(defaults))
-        return BoundText(TPass::Default, defaults, Text("结果只含"));
+        return DefaultCutText();
     return BoundText(TPass::Default, defaults, Text("结果可能不完整"));
 }
 
@@ -163,9 +173,11 @@ QString SalesCutText(const TPassOutcome& sales, const TAnalysisSummary& summary,
         return cut + Text("：其第%1页没有可读的销量，未列出的宝贝都计为降权。").arg(sales.LastPage);
     if (summary.PastCut == 0)
         return cut + Text("，只列到销量%1笔为止。").arg(summary.CutSales);
-    return cut + Text("：%1件销量不高于%2笔的宝贝可能排在其后，未计为降权。")
+    // The count after a full stop: the lead must fit the status bar.
+    return cut + Text("。%1件销量不高于%2笔的宝贝可能排在销量排序第%3页之后，未计为降权。")
                      .arg(summary.PastCut)
-                     .arg(summary.CutSales);
+                     .arg(summary.CutSales)
+                     .arg(sales.LastPage);
 }
 
 // What the check of the items the sales listing left out found, when the
@@ -233,8 +245,6 @@ TRunProgressPresenter::TRunProgressPresenter(QLabel* panel)
     Bar->hide();
     PlaceBar();
     Panel->installEventFilter(this);
-    // An ending's text can be selected and copied, to look up or to pass on.
-    Panel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ShowTimer.setSingleShot(true);
     connect(&ShowTimer, &QTimer::timeout, this, &TRunProgressPresenter::ShowLatest);
 }
@@ -347,6 +357,8 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     QStringList clauses;
     if (report.Uncertain())
         clauses << UncertainText(report.Confirmation);
+    // Both forms of the page limit cut the default listing as they cut the
+    // sales one.
     if (report.DefaultPartial())
         clauses << DefaultPartialText(report.Default);
     if (report.SalesCut())
@@ -360,35 +372,7 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
 }
 
 QString TRunProgressPresenter::ReasonText(const TFetchFailure& failure) {
-    switch (failure.Kind) {
-    case TFetchFailureKind::ConnectionRefused:
-        return Text("连接被拒绝");
-    case TFetchFailureKind::ConnectTimeout:
-        return Text("连接超时");
-    case TFetchFailureKind::LookupTimeout:
-        return Text("域名解析超时");
-    case TFetchFailureKind::ReadTimeout:
-        return Text("读取超时");
-    case TFetchFailureKind::HostNotFound:
-        return Text("找不到服务器");
-    case TFetchFailureKind::ServerError:
-        return Text("服务器返回错误 %1").arg(failure.StatusCode);
-    case TFetchFailureKind::ConnectionLost:
-        return Text("连接中断");
-    case TFetchFailureKind::NetworkUnreachable:
-        return Text("网络不通");
-    case TFetchFailureKind::EmptyPage:
-        return Text("淘宝返回了空白页");
-    case TFetchFailureKind::NotAListing:
-        return Text("淘宝返回的不是宝贝列表，可能需要验证或登录");
-    case TFetchFailureKind::HollowPage:
-        return Text("淘宝返回的页面中没有宝贝");
-    case TFetchFailureKind::LoginRequired:
-        return Text("淘宝要求登录或加密连接（https），本程序无法读取");
-    case TFetchFailureKind::Other:
-        break;
-    }
-    return Text("网络错误");
+    return QString::fromStdString(FailureWords(failure));
 }
 
 bool TRunProgressPresenter::eventFilter(QObject* watched, QEvent* event) {

@@ -21,8 +21,8 @@ namespace korvane {
 // items).
 //
 // Every ending leads with what it means in one sentence that fits the panel
-// at the window's usual size; the whole text is the panel's tooltip, and it
-// can be selected for copying.
+// at the window's usual size; the whole text is the panel's tooltip, and the
+// panel copies it whole (TStatusPanel).
 //
 // The page line and the bar change at most once per kShowInterval, showing
 // the latest page: a repaint of the status bar per page cost more than

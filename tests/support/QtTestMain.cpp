@@ -9,6 +9,23 @@
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef KORVANE_TEST_SCREENS
+    // The offscreen platform's own screen (800 x 600) is smaller than the
+    // window: the window tests run on a desktop's screen, 1920 x 1080 less a
+    // taskbar at 100 %, or on the one KORVANE_TEST_SCREEN names (Wine passes
+    // no QT_QPA_PLATFORM on to the program). A Unix path, which Wine finds on
+    // its drive Z: as well, without the drive's colon that would end the
+    // platform's name.
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
+        QString screen = qEnvironmentVariable("KORVANE_TEST_SCREEN");
+        if (screen.isEmpty())
+            screen = QStringLiteral("desktop-100");
+        qputenv("QT_QPA_PLATFORM",
+                QStringLiteral("offscreen:configfile=" KORVANE_TEST_SCREENS "/%1.json")
+                    .arg(screen)
+                    .toLocal8Bit());
+    }
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     // A test that thinks it draws offscreen while a desktop platform was

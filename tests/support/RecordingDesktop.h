@@ -34,10 +34,14 @@ public:
     }
     TAnswer AskYesNo(QWidget*, const QString& text, const QString& caption) override {
         Questions.push_back({text, caption});
+        if (OnAsk)
+            OnAsk();
         return Answer;
     }
 
     TAnswer Answer = TAnswer::No;
+    // Runs while the question is asked, to look at the screen then.
+    std::function<void()> OnAsk;
     bool OpenSucceeds = true;
     std::vector<TOpened> Opened;
     std::vector<TFailureBox> BrowserFailures;

@@ -338,7 +338,7 @@ TEST_F(FailedRunTest, SalesListingCutAtThePageLimitLeavesOutOnlyWhatOutsellsTheC
     EXPECT_EQ(StatusText(),
               "结果不确定：1件宝贝未能确认是否降权。它们在销量排序中没有读到，1件的销量无法读取，"
               "无从查找，未计为降权，排名表中标为“未能确认是否降权”。"
-              "淘宝最多列出100页，销量排序未列全：2件销量不高于401笔的宝贝可能排在其后，"
+              "淘宝最多列出100页，销量排序未列全。2件销量不高于401笔的宝贝可能排在销量排序第100页之后，"
               "未计为降权。已比较的55件宝贝中，降权宝贝2件，重要宝贝被隐性降权0件。"
               "1件宝贝的销量无法读取，不参与理论排名。");
     const std::vector<FixtureItem> listed(salesOrder.begin(), salesOrder.end() - 1);
@@ -387,6 +387,9 @@ TEST_F(FailedRunTest, BlankNickStartsNoRun) {
         EXPECT_TRUE(Marketplace.Requests().empty());
         EXPECT_EQ(Form->Grid1().Cell(1, 1), "earlier result");
     }
+    // Answered once the nick is edited.
+    QTest::keyClick(box, Qt::Key_A);
+    EXPECT_EQ(StatusText(), "");
 }
 
 } // namespace

@@ -225,6 +225,32 @@ TEST_F(KeyboardConventionsTest, EnterInTheNickBoxStartsNoRun) {
     EXPECT_TRUE(Marketplace.Requests().empty());
 }
 
+TEST_F(KeyboardConventionsTest, RunStartedByKeyHandsTheFocusToStopAndItsEndBack) {
+    const auto shop =
+        test::FixtureMarketplace::ShopPages({test::MakeItem("301", "a", "1.00", "9")});
+    Marketplace.SetShop(shop, shop);
+    Marketplace.SetDelay(std::chrono::milliseconds(300));
+    auto* nick = Find<QLineEdit>("txtID");
+    nick->setFocus();
+    QTest::keyClicks(nick, QStringLiteral("shop"));
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(Focus(), Find<QPushButton>("btnSearch"));
+    Key(Qt::Key_Space);
+    ASSERT_FALSE(Find<QPushButton>("btnSearch")->isEnabled());
+    EXPECT_EQ(Focus(), Find<QPushButton>("btnStop"));
+    ASSERT_TRUE(test::WaitUntil([this] { return Find<QPushButton>("btnSearch")->isEnabled(); },
+                                test::kRunWaitMs));
+    EXPECT_EQ(Focus(), Find<QPushButton>("btnSearch"));
+
+    // Stopped by key, the same way back.
+    Key(Qt::Key_Space);
+    ASSERT_EQ(Focus(), Find<QPushButton>("btnStop"));
+    Key(Qt::Key_Space);
+    ASSERT_TRUE(test::WaitUntil([this] { return Find<QPushButton>("btnSearch")->isEnabled(); },
+                                test::kRunWaitMs));
+    EXPECT_EQ(Focus(), Find<QPushButton>("btnSearch"));
+}
+
 // The highlight of the window's style, as a focused table's selection and
 // the focus frame are drawn.
 QColor Highlight(const QWidget& widget) {
@@ -286,10 +312,10 @@ TEST_F(KeyboardConventionsTest, FocusedTableShowsItsFrameAndCurrentCell) {
 
 TEST_F(KeyboardConventionsTest, TabReachesEveryLinkWhichShowsItsFocusAndOpensByKey) {
     // The first tab's chain: the table, the panel's links and QQ box, the
-    // status bar's link, the nick box.
+    // status line and the status bar's link, the nick box.
     const std::vector<const char*> chain = {"sgData1",       "ADPanel1Link1", "ADPanel1Link2",
-                                            "ADPanel1Link3", "ADPanel1QQ",    "labCP",
-                                            "txtID"};
+                                            "ADPanel1Link3", "ADPanel1QQ",    "sbar",
+                                            "labCP",         "txtID"};
     TabFromTabBar(0);
     EXPECT_EQ(Focus()->objectName().toStdString(), chain[0]);
     for (std::size_t i = 1; i < chain.size(); ++i) {
@@ -301,13 +327,15 @@ TEST_F(KeyboardConventionsTest, TabReachesEveryLinkWhichShowsItsFocusAndOpensByK
         EXPECT_EQ(Focus()->objectName().toStdString(), chain[i]);
     }
     // The second tab has its own panel; the ranking tab goes from the table
-    // to the status bar's link.
+    // to the status line and the status bar's link.
     TabFromTabBar(1);
     Key(Qt::Key_Tab);
     EXPECT_EQ(Focus()->objectName().toStdString(), "ADPanel2Link1");
     TabFromTabBar(2);
     for (int i = 0; i < 4; ++i)
         Key(Qt::Key_Tab);
+    EXPECT_EQ(Focus()->objectName().toStdString(), "sbar");
+    Key(Qt::Key_Tab);
     EXPECT_EQ(Focus()->objectName().toStdString(), "labCP");
 
     // A link with the focus shows it; Enter, the keypad's Enter and Space

@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "FocusFrame.h"
 #include "GbkText.h"
 #include "GridView.h"
 #include "RecordingDesktop.h"
@@ -17,6 +18,8 @@
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace korvane;
 
@@ -76,43 +79,46 @@ TEST_F(MainFormTest, ControlsAtTheirPlaces) {
 struct LayoutCase {
     QSize client;
     std::vector<std::pair<const char*, QRect>> expected;
+    int rankingHeight; // the ranking table's height by the rule
 };
 
+// The layout rule, with the page control fitted into the client area above
+// the status bar (the rule's own sizes reach 4 pixels past the right edge and
+// under the status bar) and the tables taken from the fitted page control.
+// The ranking table ends where its focus frame still shows inside its tab
+// page, whose height depends on the style's tab bar.
 TEST_F(MainFormTest, LayoutRuleAtMinimumAndLargerSizes) {
     const std::vector<LayoutCase> cases = {
         {{1009, 615},
-         {{"MainPage", {8, 40, 1005, 558}},
-          {"sgData1", {8, 8, 685, 518}},
-          {"sgData1VSB", {677, 8, 19, 518}},
-          {"sgData1HSB", {8, 510, 669, 19}},
-          {"ADPanel1", {698, 8, 297, 481}},
-          {"sgData2", {8, 8, 685, 518}},
-          {"sgData2VSB", {677, 8, 19, 518}},
-          {"sgData2HSB", {8, 510, 669, 19}},
-          {"ADPanel2", {698, 8, 297, 481}},
-          {"sgData3", {8, 40, 985, 488}},
-          {"sgData3VSB", {977, 40, 19, 488}},
-          {"sgData3HSB", {8, 512, 969, 19}},
-          {"adweb", {-1, -1, 1025, 578}},
-          {"noteweb", {-1, -1, 1025, 578}},
-          {"softweb", {-1, -1, 1025, 578}},
+         {{"MainPage", {8, 40, 1001, 554}},
+          {"sgData1", {8, 8, 681, 514}},
+          {"sgData1VSB", {673, 8, 19, 514}},
+          {"sgData1HSB", {8, 506, 665, 19}},
+          {"ADPanel1", {694, 8, 297, 481}},
+          {"sgData2", {8, 8, 681, 514}},
+          {"sgData2VSB", {673, 8, 19, 514}},
+          {"sgData2HSB", {8, 506, 665, 19}},
+          {"ADPanel2", {694, 8, 297, 481}},
+          {"adweb", {-1, -1, 1021, 574}},
+          {"noteweb", {-1, -1, 1021, 574}},
+          {"softweb", {-1, -1, 1021, 574}},
           {"sbar", {0, 1, 725, 21}},
           {"pbRun", {572, 3, 150, 15}}, // inside sbar, at its right end
-          {"labCP", {735, 3, 249, 17}}}},
+          {"labCP", {735, 3, 249, 17}}},
+         484},
         // W = 1416, H = 938
         {{1400, 900},
-         {{"MainPage", {8, 40, 1396, 843}},
-          {"sgData1", {8, 8, 1076, 803}},
-          {"sgData1VSB", {1068, 8, 19, 803}},
-          {"sgData1HSB", {8, 795, 1060, 19}},
-          {"ADPanel1", {1089, 8, 297, 481}},
-          {"ADPanel2", {1089, 8, 297, 481}},
-          {"sgData3", {8, 40, 1376, 773}},
-          {"sgData3HSB", {8, 797, 1360, 19}},
-          {"softweb", {-1, -1, 1416, 863}},
+         {{"MainPage", {8, 40, 1392, 839}},
+          {"sgData1", {8, 8, 1072, 799}},
+          {"sgData1VSB", {1064, 8, 19, 799}},
+          {"sgData1HSB", {8, 791, 1056, 19}},
+          {"ADPanel1", {1085, 8, 297, 481}},
+          {"ADPanel2", {1085, 8, 297, 481}},
+          {"softweb", {-1, -1, 1412, 859}},
           {"sbar", {0, 1, 1116, 21}},
           {"pbRun", {963, 3, 150, 15}},
-          {"labCP", {1126, 3, 249, 17}}}},
+          {"labCP", {1126, 3, 249, 17}}},
+         769},
     };
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(
@@ -121,6 +127,13 @@ TEST_F(MainFormTest, LayoutRuleAtMinimumAndLargerSizes) {
         QCoreApplication::processEvents();
         for (const auto& [name, rect] : c.expected)
             EXPECT_EQ(Geometry(name), rect) << name;
+        // Every tab page is as high as the one shown.
+        const int page = Find<QTabWidget>("MainPage")->currentWidget()->height();
+        const int h = std::min(c.rankingHeight, page - 40 - TFocusFrame::kWidth);
+        const int w = c.client.width() - 8 - 20;
+        EXPECT_EQ(Geometry("sgData3"), QRect(8, 40, w, h));
+        EXPECT_EQ(Geometry("sgData3VSB"), QRect(8 + w - 16, 40, 19, h));
+        EXPECT_EQ(Geometry("sgData3HSB"), QRect(8, 40 + h - 16, w - 16, 19));
     }
 }
 

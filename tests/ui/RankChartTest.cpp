@@ -18,6 +18,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -428,7 +430,7 @@ TEST_F(RankChartTest, ChartFollowsWhatTheRunCompared) {
     Run(QString::fromUtf8("partial"));
     ShowChart();
     const auto* status = Find<QLabel>("sbar");
-    EXPECT_EQ(Chart()->chart()->title().toStdString(),
+    EXPECT_EQ(Chart()->Title().toStdString(),
               (QString::fromUtf8("partial：参与排名宝贝3个，降权宝贝0个（") +
                TRunProgressPresenter::LeadOf(status->text()) + QString::fromUtf8("）"))
                   .toStdString());
@@ -441,7 +443,64 @@ TEST_F(RankChartTest, ChartFollowsWhatTheRunCompared) {
     EXPECT_FALSE(ChartButton()->isEnabled());
     EXPECT_EQ(ChartButton()->text(), QString::fromUtf8("图表"));
     EXPECT_FALSE(Chart()->isVisible());
+    // A line in the table's place, and on the greyed button, says why, in
+    // the status line's words.
+    const auto* notice = Find<QLabel>("labNoRanking");
+    EXPECT_FALSE(Find<TGridView>("sgData3")->isVisible());
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->geometry(), Find<TGridView>("sgData3")->geometry());
+    EXPECT_EQ(notice->text(),
+              TRunProgressPresenter::LeadOf(status->text()) + QString::fromUtf8("。"));
+    EXPECT_TRUE(notice->text().startsWith(QString::fromUtf8("未做比较")) ||
+                notice->text().startsWith(QString::fromUtf8("无法读取")))
+        << notice->text().toStdString();
+    EXPECT_EQ(ChartButton()->toolTip(), notice->text());
+
+    // The next run that compares brings the table back.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
+                        FixtureMarketplace::ShopPages({V, W, X, Y, Z}));
+    Run("shop");
     EXPECT_TRUE(Find<TGridView>("sgData3")->isVisible());
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_TRUE(ChartButton()->toolTip().isEmpty());
+}
+
+TEST_F(RankChartTest, LongTitleWrapsWholeWithItsTooltipAndItsPicture) {
+    // A long nick and a partial comparison: one line would be cut.
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
+                        FixtureMarketplace::ShopPages({V, W, X, Y, Z}, 2));
+    Marketplace.SetFault(false, 2, FixtureMarketplace::TFault::ServerError);
+    const QString nick = QString::fromUtf8("一家名字起得特别长的女装旗舰店<官方>&直营店铺");
+    Run(nick);
+    ShowChart();
+    const QString counts = nick + QString::fromUtf8("：参与排名宝贝3个，降权宝贝0个");
+    const QString scope = QString::fromUtf8("（") +
+                          TRunProgressPresenter::LeadOf(Find<QLabel>("sbar")->text()) +
+                          QString::fromUtf8("）");
+    EXPECT_EQ(Chart()->Title(), counts + scope);
+    EXPECT_EQ(Chart()->chart()->title(),
+              counts.toHtmlEscaped() + QStringLiteral("<br>") + scope.toHtmlEscaped());
+    // As the chart draws it (and so copies it): both lines whole.
+    QString drawn;
+    for (QGraphicsItem* item : Chart()->scene()->items())
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item))
+            if (text->toPlainText().startsWith(nick))
+                drawn = text->toPlainText();
+    EXPECT_EQ(drawn.toStdString(), (counts + QLatin1Char('\n') + scope).toStdString());
+    // The pointer on the title: the whole title.
+    QWidget* surface = ChartSurface();
+    const QPoint onTitle(surface->width() / 2, Chart()->PlotRect().top() / 2);
+    QHelpEvent help(QEvent::ToolTip, onTitle, surface->mapToGlobal(onTitle));
+    QApplication::sendEvent(surface, &help);
+    EXPECT_EQ(QToolTip::text(), Chart()->Title());
+    QToolTip::hideText();
+
+    // A title that fits stays on one line.
+    Marketplace.ClearFaults();
+    Marketplace.SetShop(FixtureMarketplace::ShopPages({W, Z, V, X}),
+                        FixtureMarketplace::ShopPages({V, W, X, Y, Z}));
+    Run("shop");
+    EXPECT_EQ(Chart()->chart()->title(), Chart()->Title());
 }
 
 // Whether a point's whole disc lies inside the plot, where it is not clipped.
@@ -633,7 +692,11 @@ TEST_F(RankChartTest, WheelAndRectangleZoomAndTheWayBack) {
     const QPoint from = Chart()->PointPosition(20, 20), to = Chart()->PointPosition(60, 60);
     drag(from, to);
     const QRectF zoomed = Shown();
-    EXPECT_TRUE(near(zoomed, QRectF(QPointF(20, 20), QPointF(60, 60)), 1))
+    // Within a rank, or the ranks of two pixels where a pixel spans more.
+    const QRect plot = Chart()->PlotRect();
+    const qreal reach =
+        std::max<qreal>(1, 2 * std::max(top.width() / plot.width(), top.height() / plot.height()));
+    EXPECT_TRUE(near(zoomed, QRectF(QPointF(20, 20), QPointF(60, 60)), reach))
         << zoomed.left() << " " << zoomed.right() << " " << zoomed.top() << " " << zoomed.bottom();
     EXPECT_TRUE(HomeButton()->isEnabled());
     EXPECT_TRUE(WholeDisc(*Chart(), Chart()->PointPosition(40, 40), TRankChart::kMarkerSize));
@@ -718,6 +781,8 @@ TEST_F(RankChartTest, ChartWithTheFocusShowsItAndAnswersItsKeys) {
     const std::vector<Step> steps = {
         {"+ zooms in about the centre", Qt::Key_Plus, Qt::NoModifier, zoomed},
         {"- zooms out about it", Qt::Key_Minus, Qt::NoModifier, top},
+        {"Backspace undoes the -", Qt::Key_Backspace, Qt::NoModifier, zoomed},
+        {"and then the +", Qt::Key_Backspace, Qt::NoModifier, top},
         {"+ as the main keyboard gives it", Qt::Key_Plus, Qt::ShiftModifier, zoomed},
         {"the keypad's +", Qt::Key_Plus, Qt::KeypadModifier, twice},
         {"Right", Qt::Key_Right, Qt::NoModifier, twice.translated(step * twice.width(), 0)},
@@ -725,10 +790,9 @@ TEST_F(RankChartTest, ChartWithTheFocusShowsItAndAnswersItsKeys) {
          twice.translated(step * twice.width(), step * twice.height())},
         {"Left", Qt::Key_Left, Qt::NoModifier, twice.translated(0, step * twice.height())},
         {"Up", Qt::Key_Up, Qt::NoModifier, twice},
-        {"Backspace goes back to where the chart opened", Qt::Key_Backspace, Qt::NoModifier, top},
+        {"Esc undoes one zoom", Qt::Key_Escape, Qt::NoModifier, zoomed},
+        {"Backspace the one before", Qt::Key_Backspace, Qt::NoModifier, top},
         {"Left at rank 1 goes no further", Qt::Key_Left, Qt::NoModifier, top},
-        {"+ again", Qt::Key_Plus, Qt::NoModifier, zoomed},
-        {"Esc goes back too", Qt::Key_Escape, Qt::NoModifier, top},
         {"and, with nothing to go back to, is the window's", Qt::Key_Escape, Qt::NoModifier, top},
         {"+", Qt::Key_Plus, Qt::NoModifier, zoomed},
         {"+", Qt::Key_Equal, Qt::NoModifier, twice},
@@ -752,9 +816,9 @@ TEST_F(RankChartTest, ChartWithTheFocusShowsItAndAnswersItsKeys) {
     EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
               Chart()->Picture().convertToFormat(QImage::Format_RGB32));
 
-    // Tab goes on to the status bar's link, Shift+Tab back to the chart and 表格.
+    // Tab goes on to the status line, Shift+Tab back to the chart and 表格.
     Key(Qt::Key_Tab);
-    EXPECT_EQ(Focus()->objectName(), QStringLiteral("labCP"));
+    EXPECT_EQ(Focus()->objectName(), QStringLiteral("sbar"));
     EXPECT_FALSE(frameShown());
     Key(Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_EQ(Focus(), Chart());
@@ -814,7 +878,9 @@ TEST_F(RankChartTest, ShiftF10AndTheMenuKeyOpenTheChartsMenu) {
         bool zoomed;   // the view differs from where the chart opened
         bool showsAll; // afterwards
     };
-    for (const Entry& e : {Entry{"actBack", false, false}, Entry{"actZoomIn", true, false},
+    // 退回 undoes one 放大 at a time.
+    for (const Entry& e : {Entry{"actZoomIn", true, false}, Entry{"actBack", true, false},
+                           Entry{"actBack", false, false}, Entry{"actZoomIn", true, false},
                            Entry{"actHome", false, false}, Entry{"actShowAll", false, true},
                            Entry{"actShowAll", false, false}}) {
         SCOPED_TRACE(e.action);

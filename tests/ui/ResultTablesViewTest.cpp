@@ -439,7 +439,7 @@ TEST_F(ResultTablesViewTest, SortArrowPointsUpForAscendingOnLinuxAndWindowsStyle
     }
 }
 
-TEST_F(ResultTablesViewTest, DoubleClickOpensTheSelectedItem) {
+TEST_F(ResultTablesViewTest, DoubleClickAndEnterOpenTheSelectedItem) {
     ShowTab(2);
     FillRanking({{"a", "5", "", "", "", "", "", "1001"}, {"b", "3", "", "", "", "", "", "1002"}});
     TGridView* view = View("sgData3");
@@ -450,11 +450,29 @@ TEST_F(ResultTablesViewTest, DoubleClickOpensTheSelectedItem) {
     EXPECT_EQ(Desktop.Opened[0].Url, QStringLiteral("http://item.taobao.com/item.htm?id=1002"));
     EXPECT_EQ(Desktop.Opened[0].Mode, TDesktopServices::TShowMode::Normal);
 
+    // Enter, of either keyboard, is the keyboard's double click; with a
+    // modifier it is no such thing.
+    view->setFocus();
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::size_t opened;
+    } keys[] = {{Qt::Key_Return, Qt::NoModifier, 2},
+                {Qt::Key_Enter, Qt::KeypadModifier, 3},
+                {Qt::Key_Return, Qt::ControlModifier, 3}};
+    for (const auto& k : keys) {
+        QTest::keyClick(view, k.key, k.modifiers);
+        ASSERT_EQ(Desktop.Opened.size(), k.opened);
+        EXPECT_EQ(Desktop.Opened.back().Url,
+                  QStringLiteral("http://item.taobao.com/item.htm?id=1002"));
+    }
+
     // The empty bottom row opens nothing.
     const QRect bottom = view->visualRect(view->model()->index(2, 2));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, bottom.center());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, bottom.center());
-    EXPECT_EQ(Desktop.Opened.size(), 1u);
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(Desktop.Opened.size(), 3u);
 
     // The notice row of the demoted table has no id either.
     Form->AnalyseRanks(); // empty lists: the notice
@@ -463,7 +481,7 @@ TEST_F(ResultTablesViewTest, DoubleClickOpensTheSelectedItem) {
     EXPECT_EQ(Form->Grid2().Cell(1, 1), Gbk("店铺宝贝共0个 ，没有被降权宝贝"));
     const QRect notice = demoted->visualRect(demoted->model()->index(0, 0));
     QTest::mouseDClick(demoted->viewport(), Qt::LeftButton, {}, notice.center());
-    EXPECT_EQ(Desktop.Opened.size(), 1u);
+    EXPECT_EQ(Desktop.Opened.size(), 3u);
 }
 
 // Counts red pixels in a cell of the rendered ranking table, and the longest

@@ -1,7 +1,8 @@
 // Not a check: with KORVANE_SCREENSHOT_DIR set, runs a detection against a
 // sample shop and saves each result tab, and the ranking chart, as a PNG, to
-// look at, and the chart and the ranking table with the keyboard's focus; then the chart of a shop
-// of 4,200 items, as it opens, whole and zoomed.
+// look at, and the chart and the ranking table with the keyboard's focus; the bottom of the
+// ranking tab, a cut ending and a chart title on two lines after a partial comparison; then the
+// chart of a shop of 4,200 items, as it opens, whole and zoomed.
 #include "Main.h"
 
 #include "FixtureMarketplace.h"
@@ -12,6 +13,7 @@
 #include "TestWindow.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,15 +47,20 @@ std::unique_ptr<TMainForm> StartRun(const FixtureMarketplace& marketplace,
     return form;
 }
 
+// The shop of the screenshots, both its listings.
+void ServeSampleShop(FixtureMarketplace& marketplace) {
+    const test::TSampleShop shop = test::SampleShop();
+    marketplace.SetShop(FixtureMarketplace::ShopPages(shop.BySales),
+                        FixtureMarketplace::ShopPages(shop.ByDefault));
+}
+
 TEST(Screenshot, ResultTabs) {
     const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
     if (dir.isEmpty())
         GTEST_SKIP() << "set KORVANE_SCREENSHOT_DIR to save screenshots";
 
-    const test::TSampleShop shop = test::SampleShop();
     FixtureMarketplace marketplace;
-    marketplace.SetShop(FixtureMarketplace::ShopPages(shop.BySales),
-                        FixtureMarketplace::ShopPages(shop.ByDefault));
+    ServeSampleShop(marketplace);
     // The default pass's second page loads slowly, to show the run under way.
     marketplace.SetPageDelay(false, 2, std::chrono::milliseconds(1500));
     test::TRecordingDesktop desktop;
@@ -100,6 +107,45 @@ TEST(Screenshot, ResultTabs) {
         key(Qt::Key_Down);
     QTest::qWait(100);
     EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-focus-table.png").arg(dir)));
+}
+
+// The bottom of the window: the ranking table's last rows above the status bar.
+QImage Bottom(QWidget& form, int height) {
+    return form.grab(QRect(0, form.height() - height, form.width(), height)).toImage();
+}
+
+TEST(Screenshot, CutEndingAndWrappedTitle) {
+    const QString dir = qEnvironmentVariable("KORVANE_SCREENSHOT_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "set KORVANE_SCREENSHOT_DIR to save screenshots";
+
+    // The default listing's second page fails: a partial comparison, whose
+    // ending is longer than the status bar, of a shop with a long nick.
+    FixtureMarketplace marketplace;
+    ServeSampleShop(marketplace);
+    marketplace.SetFault(false, 2, FixtureMarketplace::TFault::ServerError);
+    test::TRecordingDesktop desktop;
+    TMainFormSettings settings;
+    settings.SearchHost = marketplace.Host();
+    const auto form = test::ShowTestWindow(desktop, settings);
+    form->findChild<QLineEdit*>(QStringLiteral("txtID"))
+        ->setText(QString::fromUtf8("韩都衣舍旗舰店官方直营女装店铺"));
+    auto* button = form->findChild<QPushButton*>(QStringLiteral("btnSearch"));
+    button->click();
+    ASSERT_TRUE(test::WaitUntil([button] { return button->isEnabled(); }, 20000));
+
+    form->findChild<QTabWidget*>(QStringLiteral("MainPage"))->setCurrentIndex(2);
+    QTest::qWait(100);
+    EXPECT_TRUE(Bottom(*form, 160).save(QStringLiteral("%1/korvane-ranking-bottom.png").arg(dir)));
+    // The status line with the focus, its ending cut with "…".
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->findChild<QLabel*>(QStringLiteral("sbar"))->setFocus();
+    QTest::qWait(100);
+    EXPECT_TRUE(Bottom(*form, 60).save(QStringLiteral("%1/korvane-cut-ending.png").arg(dir)));
+    form->findChild<QPushButton*>(QStringLiteral("btnChart"))->click();
+    QTest::qWait(200);
+    EXPECT_TRUE(form->grab().save(QStringLiteral("%1/korvane-chart-title.png").arg(dir)));
 }
 
 TEST(Screenshot, LargeShopChart) {

@@ -6,6 +6,8 @@
 #include "ServerErrors.h"
 #include "SilentResolver.h"
 
+#include <QApplication>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -168,6 +170,50 @@ TEST_F(VersionCheckTest, RedirectIsFollowedAndTheFinalBodyTested) {
     });
     StartProgram(Server.Url("/v"));
     EXPECT_EQ(Desktop.Questions.size(), 1u);
+}
+
+// The splash the program shows while the version check holds the window, if
+// one is on screen.
+bool SplashShown() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QStringLiteral("StartSplash") && window->isVisible())
+            return true;
+    return false;
+}
+
+TEST_F(VersionCheckTest, SplashShowsWhileTheCheckWaitsUntilAQuestionOrTheWindow) {
+    for (const char* document : {"1.02", "1.01"}) {
+        SCOPED_TRACE(document);
+        bool duringCheck = false;
+        bool atQuestion = true;
+        TMainFormSettings settings;
+        settings.FetchVersion = [&](const std::string&, std::string& body) {
+            duringCheck = SplashShown();
+            body = document;
+        };
+        settings.Desktop = &Desktop;
+        Desktop.OnAsk = [&] { atQuestion = SplashShown(); };
+        test::LeaveWebPanesEmpty(settings);
+        {
+            TMainForm form(settings);
+            EXPECT_TRUE(duringCheck);
+            if (std::string(document) == "1.02") {
+                EXPECT_FALSE(atQuestion); // it would hide the question box
+                EXPECT_FALSE(SplashShown());
+            } else {
+                EXPECT_TRUE(SplashShown()); // until the window shows
+            }
+            form.show();
+            EXPECT_FALSE(SplashShown());
+        }
+    }
+    // No check, no splash.
+    TMainFormSettings settings;
+    settings.VersionUrl.clear();
+    settings.Desktop = &Desktop;
+    test::LeaveWebPanesEmpty(settings);
+    TMainForm form(settings);
+    EXPECT_FALSE(SplashShown());
 }
 
 } // namespace

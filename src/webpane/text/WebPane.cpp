@@ -1,5 +1,6 @@
 #include "WebPane.h"
 
+#include "FailureWords.h"
 #include "GbkConversion.h"
 #include "IdAbortSignal.h"
 #include "IdException.h"
@@ -11,6 +12,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTextBlock>
@@ -57,6 +59,16 @@ std::optional<QByteArray> DataAddressBytes(const QString& name) {
     return *decoded;
 }
 
+// Why the page could not be fetched, in the status line's words, never the
+// client's own English message. The status line's words for a redirect to
+// https speak of the marketplace; here it is the publisher's site.
+QString FailureText(const std::exception_ptr& error) {
+    const TFetchFailure failure = TFetchFailure::Describe(error, 0);
+    if (failure.Kind == TFetchFailureKind::LoginRequired)
+        return QString::fromUtf8("网站要求加密连接（https），本程序无法读取");
+    return QString::fromStdString(FailureWords(failure));
+}
+
 // An http fetch within the given limits; what the pane makes of the answer.
 template <typename Setup>
 void FetchInto(const QUrl& url, Setup setUp, std::string& body, std::string& contentType, bool& ok,
@@ -72,11 +84,11 @@ void FetchInto(const QUrl& url, Setup setUp, std::string& body, std::string& con
         // The server's own page for an error is still its page.
         body = failure.ErrorBody;
         ok = !body.empty();
-        error = QString::fromLocal8Bit(failure.what());
-    } catch (const std::exception& failure) {
+        error = FailureText(std::current_exception());
+    } catch (const std::exception&) {
         body.clear();
         ok = false;
-        error = QString::fromLocal8Bit(failure.what());
+        error = FailureText(std::current_exception());
     }
     contentType = client.Response().ContentType;
 }
@@ -171,7 +183,7 @@ void TWebPane::Navigate(const QString& url) {
                 },
                 page->Body, page->ContentType, page->Ok, page->Error);
         } else {
-            page->Error = QStringLiteral("Only http addresses are shown here.");
+            page->Error = QString::fromUtf8("本程序只显示http网页");
         }
         Deliver(generation, [this, address, page] { ShowPage(address, *page); });
     });
@@ -338,6 +350,35 @@ bool TWebPane::event(QEvent* event) {
         }
     }
     return QTextBrowser::event(event);
+}
+
+// The pane reaches past its tab's edges: the frame goes round the part that
+// shows, in the highlight colour, as the tables' and the chart's focus frame.
+void TWebPane::paintEvent(QPaintEvent* event) {
+    QTextBrowser::paintEvent(event);
+    if (!hasFocus())
+        return;
+    const QRect shown = visibleRegion().boundingRect();
+    if (shown.isEmpty())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), kFocusWidth,
+                        Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(Qt::NoBrush);
+    const QRect inViewport =
+        QRect(viewport()->mapFrom(this, shown.topLeft()), shown.size()) & viewport()->rect();
+    painter.drawRect(
+        inViewport.adjusted(kFocusWidth / 2, kFocusWidth / 2, -kFocusWidth / 2, -kFocusWidth / 2));
+}
+
+void TWebPane::focusInEvent(QFocusEvent* event) {
+    QTextBrowser::focusInEvent(event);
+    viewport()->update();
+}
+
+void TWebPane::focusOutEvent(QFocusEvent* event) {
+    QTextBrowser::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TWebPane::keyPressEvent(QKeyEvent* event) {

@@ -74,6 +74,9 @@ public:
     // Bounds for the pages navigated to from now on (tests make them small).
     void SetLimits(const TTextPaneLimits& limits) { Limits = limits; }
 
+    // The width of the frame a pane with the focus shows.
+    static constexpr int kFocusWidth = 2;
+
 signals:
     // The page (or the error page in its place) is shown; its images may
     // still be on their way.
@@ -85,6 +88,10 @@ protected:
     QVariant loadResource(int type, const QUrl& name) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool event(QEvent* event) override;
+    // A pane with the focus shows it: a frame round its visible part.
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     struct TFetched {

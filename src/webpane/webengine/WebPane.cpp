@@ -2,6 +2,7 @@
 
 #include "MediaRequestFilter.h"
 #include "PageDialogs.h"
+#include "PaneFocusBand.h"
 #include "UserRegistry.h"
 
 #include <QApplication>
@@ -56,6 +57,7 @@ TWebPane::TWebPane(QWidget* parent) : QWebEngineView(parent) {
     // Keys reach the engine's own child widget, which the engine may replace;
     // watching at the application catches them wherever they go.
     qApp->installEventFilter(this);
+    new TPaneFocusBand(this);
 }
 
 TWebPane::~TWebPane() {

@@ -6,11 +6,16 @@
 #include "LoopbackServer.h"
 #include "LoopbackSite.h"
 #include "QtWait.h"
+#include "RecordingDesktop.h"
+#include "ServerErrors.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -268,17 +273,55 @@ TEST_F(TextWebPaneTest, OnlyWebLinksOpenInTheBrowser) {
     EXPECT_EQ(opened[2], QUrl(QString::fromStdString(Site.Url("/relative.html"))));
 }
 
-TEST_F(TextWebPaneTest, AnUnreachableSiteShowsTheChineseErrorPage) {
+TEST_F(TextWebPaneTest, AnUnreachableSiteShowsTheChineseErrorPageInTheStatusLinesWords) {
     std::uint16_t closedPort = 0;
     {
         LoopbackServer gone;
         gone.Start();
         closedPort = gone.Port();
     }
-    ASSERT_TRUE(LoadAndWait(*Pane, "http://127.0.0.1:" + std::to_string(closedPort) + "/"));
-    const QString text = Pane->toPlainText();
-    EXPECT_TRUE(text.contains(QString::fromUtf8("无法访问此网站"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("127.0.0.1"))) << text.toStdString();
+    // An error status without a page of its own.
+    LoopbackServer failing;
+    failing.Start();
+    failing.Add([](LoopbackPeer& peer) {
+        peer.ReadRequestHead();
+        peer.Send(HttpResponse("500 Internal Server Error", "", ""));
+        peer.WaitForClientClose();
+    });
+    struct Case {
+        std::string url;
+        const char* words; // as the status line says it
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1:" + std::to_string(closedPort) + "/", "连接被拒绝"},
+        {failing.Url("/"), "服务器返回错误 500"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words);
+        ASSERT_TRUE(LoadAndWait(*Pane, c.url));
+        const QString text = Pane->toPlainText();
+        EXPECT_TRUE(text.contains(QString::fromUtf8("无法访问此网站"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("127.0.0.1"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.words))) << text.toStdString();
+        // Never the client's own English.
+        EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("[A-Za-z]{4,}"))))
+            << text.toStdString();
+    }
+    StopAndReportErrors(failing);
+}
+
+TEST_F(TextWebPaneTest, PaneWithTheFocusShowsIt) {
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    const QColor highlight = Pane->palette().color(QPalette::Active, QPalette::Highlight);
+    const auto corner = [this] {
+        QApplication::processEvents();
+        return Pane->viewport()->grab().toImage().pixelColor(1, Pane->viewport()->height() / 2);
+    };
+    Pane->setFocus();
+    EXPECT_EQ(corner(), highlight);
+    Pane->clearFocus();
+    EXPECT_NE(corner(), highlight);
 }
 
 TEST_F(TextWebPaneTest, ClosingDuringAFetchDoesNotWaitForTheServer) {

@@ -267,6 +267,29 @@ TEST_F(WebPaneTest, CtrlNNeverReachesThePageTheOtherKeysReachItBeforeTheWindow) 
     EXPECT_EQ(windowFinds, 1);
 }
 
+TEST_F(WebPaneTest, PaneWithTheFocusShowsIt) {
+    Site.Put("/plain.html", "text/html", "<html><body><p>a page</p></body></html>");
+    Load("/plain.html");
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    const QColor highlight = Pane->palette().color(QPalette::Active, QPalette::Highlight);
+    // The band's left edge, half way down the pane.
+    const auto edge = [this] {
+        QApplication::processEvents();
+        return Window.grab().toImage().pixelColor(Pane->x(), Pane->y() + Pane->height() / 2);
+    };
+    Pane->setFocus();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            QWidget* focus = QApplication::focusWidget();
+            return focus != nullptr && (focus == Pane || Pane->isAncestorOf(focus));
+        },
+        5000));
+    EXPECT_EQ(edge(), highlight);
+    Edit->setFocus();
+    EXPECT_NE(edge(), highlight);
+}
+
 TEST_F(WebPaneTest, ScriptCannotMoveOrResizeTheWindow) {
     Site.Put("/move.html", "text/html",
              "<html><body><script>"
