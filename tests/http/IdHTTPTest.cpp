@@ -4,6 +4,7 @@
 #include "IdException.h"
 #include "LoopbackServer.h"
 #include "ServerErrors.h"
+#include "UnknownHosts.h"
 
 #include <gtest/gtest.h>
 
@@ -332,7 +333,10 @@ TEST_F(IdHTTPTest, ConnectFailuresPassOnWithNothingLeft) {
     EXPECT_TRUE(refused.Raised<EIdConnectException>());
     EXPECT_EQ(refused.Message(), "Socket Error # 10061\r\nConnection refused.");
     EXPECT_EQ(refused.Body, "");
-    EXPECT_TRUE(Fetch("http://no-such-host.invalid/").Raised<EIdSocketError>());
+    {
+        const korvane::test::UnknownHosts unknown;
+        EXPECT_TRUE(Fetch("http://no-such-host.invalid/").Raised<EIdSocketError>());
+    }
     EXPECT_TRUE(Fetch("ftp://127.0.0.1/").Raised<EIdUnknownProtocol>());
     const Outcome badPort = Fetch("http://127.0.0.1:8x/");
     EXPECT_TRUE(badPort.Raised<EConvertError>());

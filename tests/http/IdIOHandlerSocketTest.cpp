@@ -8,6 +8,7 @@
 #include "LoopbackServer.h"
 #include "PlatformSockets.h"
 #include "ServerErrors.h"
+#include "UnknownHosts.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,7 @@ TEST_F(IdIOHandlerSocketTest, ConnectThatNeverCompletesTimesOutAndIsAbandoned) {
 }
 
 TEST_F(IdIOHandlerSocketTest, UnknownHostFailsBeforeAnyConnect) {
+    const korvane::test::UnknownHosts unknown;
     TIdTCPClient client;
     client.SetHost("no-such-host.invalid");
     client.SetPort(Server.Port());

@@ -1,6 +1,7 @@
 #include "IdStack.h"
 #include "IdException.h"
 #include "PlatformSockets.h"
+#include "UnknownHosts.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,7 @@ TEST(IdStackTest, IsDottedQuad) {
 }
 
 TEST(IdStackTest, UnknownHostRaisesTheResolversCode) {
+    const korvane::test::UnknownHosts unknown;
     const TIdStack::TUser user;
     try {
         user.Stack().LookUpAddress("no-such-host.invalid");

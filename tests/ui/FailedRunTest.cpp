@@ -335,12 +335,13 @@ TEST_F(FailedRunTest, SalesListingCutAtThePageLimitLeavesOutOnlyWhatOutsellsTheC
     ASSERT_EQ(requests.size(), static_cast<std::size_t>(kMaxPagesPerPass) + 4);
     EXPECT_NE(requests[kMaxPagesPerPass + 2].find("sort=biz30day&nick=shop&"), std::string::npos);
     EXPECT_NE(requests[kMaxPagesPerPass + 3].find("s=3360&as=1&sort=biz30day"), std::string::npos);
-    EXPECT_EQ(StatusText(),
-              "结果不确定：1件宝贝未能确认是否降权。它们在销量排序中没有读到，1件的销量无法读取，"
-              "无从查找，未计为降权，排名表中标为“未能确认是否降权”。"
-              "淘宝最多列出100页，销量排序未列全。2件销量不高于401笔的宝贝可能排在销量排序第100页之后，"
-              "未计为降权。已比较的55件宝贝中，降权宝贝2件，重要宝贝被隐性降权0件。"
-              "1件宝贝的销量无法读取，不参与理论排名。");
+    EXPECT_EQ(
+        StatusText(),
+        "结果不确定：1件宝贝未能确认是否降权。它们在销量排序中没有读到，1件的销量无法读取，"
+        "无从查找，未计为降权，排名表中标为“未能确认是否降权”。"
+        "淘宝最多列出100页，销量排序未列全。2件销量不高于401笔的宝贝可能排在销量排序第100页之后，"
+        "未计为降权。已比较的55件宝贝中，降权宝贝2件，重要宝贝被隐性降权0件。"
+        "1件宝贝的销量无法读取，不参与理论排名。");
     const std::vector<FixtureItem> listed(salesOrder.begin(), salesOrder.end() - 1);
     const ExpectedTables expected(listed, defaultOrder, {true, true, 401, {"80"}});
     ExpectSameCells(Form->Grid2(), expected.Data2, "sgData2");

@@ -6,7 +6,6 @@
 #include "LoopbackServer.h"
 #include "LoopbackSite.h"
 #include "QtWait.h"
-#include "RecordingDesktop.h"
 #include "ServerErrors.h"
 
 #include <QApplication>
@@ -15,7 +14,6 @@
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QVBoxLayout>
