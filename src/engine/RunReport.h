@@ -134,11 +134,19 @@ struct TRunReport {
     // nor found in it, or the listing moved more than the check could
     // follow: the result may be wrong, and says so.
     bool Uncertain() const { return MakesComparison() && Confirmation.Uncertain(); }
-    // Both listings read to their ends, the sales listing not cut, and every
-    // candidate settled: the only comparison shown as complete.
+    // Both listings read to their ends and both empty: a shop that lists
+    // nothing, or a nick mistyped -- or a marketplace that answers both first
+    // pages with an empty frame, which no reader can tell from either. There
+    // was nothing to compare.
+    bool ListsNothing() const {
+        return MakesComparison() && Sales.ReadWhole() && Default.ReadWhole() &&
+               Sales.ItemsFound == 0 && Default.ItemsFound == 0;
+    }
+    // Both listings read to their ends and listing items, neither cut, and
+    // every candidate settled: the only comparison shown as complete.
     bool Complete() const {
         return MakesComparison() && Sales.ReadWhole() && !SalesCut() && Default.ReadWhole() &&
-               !DefaultCut() && !AnalysisFailed && !Uncertain();
+               !DefaultCut() && !AnalysisFailed && !Uncertain() && !ListsNothing();
     }
     // The comparison covers only part of the default listing.
     bool DefaultPartial() const {

@@ -401,10 +401,11 @@ void TMainForm::FinishRun(const TRunReport& report) {
     }
     // From the result tables as the run leaves them, drawn when first shown;
     // a partial comparison says so as the status bar does.
-    chtRanking->Draw(FromGbk(RunNick),
-                     report.Complete() ? QString()
-                                       : TRunProgressPresenter::LeadOf(
-                                             TRunProgressPresenter::EndText(report, LastAnalysis)));
+    chtRanking->Draw(
+        FromGbk(RunNick),
+        report.Complete() || report.ListsNothing()
+            ? QString()
+            : TRunProgressPresenter::LeadOf(TRunProgressPresenter::EndText(report, LastAnalysis)));
     btnChart->setEnabled(true);
 }
 

@@ -199,9 +199,6 @@ QString UnreadSalesText(const TAnalysisSummary& summary) {
 // Both listings read whole: the verdict in one line.
 QString SummaryText(const TRunReport& report, const TAnalysisSummary& summary) {
     const QString nick = FromGbk(report.Default.Nick);
-    // Read in full and empty: a real empty shop, or a mistyped nick.
-    if (report.Default.ItemsFound == 0)
-        return Text("没有找到卖家“%1”的宝贝，请检查卖家ID是否正确。").arg(nick);
     return Text("探测完成：卖家“%1”共%2件宝贝，降权宝贝%3件，重要宝贝被隐性降权%4件。")
                .arg(nick, CountText(summary.Items), CountText(summary.Demoted),
                     CountText(summary.TopDemoted)) +
@@ -352,6 +349,10 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
         return NotComparedText(TPass::Sales, report);
     if (!report.MakesComparison())
         return NotComparedText(TPass::Default, report);
+    // Read in full and empty: a real empty shop, or a mistyped nick.
+    if (report.ListsNothing())
+        return Text("没有找到卖家“%1”的宝贝，请检查卖家ID是否正确。")
+            .arg(FromGbk(report.Default.Nick));
     if (report.Complete())
         return SummaryText(report, summary);
     QStringList clauses;

@@ -47,6 +47,15 @@ const VerdictCase kCases[] = {
          plan.Pages[{Phase::Sales, 1}] = PageBehaviour::HollowWithEnd;
          return plan;
      }},
+    // Both first pages throttled the same way: no reader can tell that from a
+    // shop that lists nothing, and it was shown as a complete comparison.
+    {"HollowFirstPagesOfBothListings",
+     [] {
+         ShopPlan plan = HonestShop(102, 500);
+         plan.Pages[{Phase::Sales, 1}] = PageBehaviour::HollowWithEnd;
+         plan.Pages[{Phase::Default, 1}] = PageBehaviour::HollowWithEnd;
+         return plan;
+     }},
     // The best seller's figure reads "2,999": taken as 0 it ranked last by
     // sales and lifted every other item's earned place.
     {"UnreadableBestSellerFigure",

@@ -40,6 +40,8 @@ struct HonestRun {
             pass->LastPage = 1;
             pass->PagesRead = 1;
         }
+        Run.Report.Sales.ItemsFound = 2;
+        Run.Report.Default.ItemsFound = 3;
         Run.DefaultIds = {Id(1), Id(2), Id(3)};
         Run.AllItems = {{"1", "t", "9", "1.00", "", Id(1)},
                         {"2", "t", "5", "1.00", "", Id(2)},
