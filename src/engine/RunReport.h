@@ -85,8 +85,6 @@ struct TConfirmationOutcome {
     int UnconfirmedUnread = 0;
     bool Stopped = false; // a stop came before every candidate was settled
 
-    // The listing was seen to move while it was read.
-    bool ListingMoved() const { return SalesDuplicates > 0 || Cleared > 0; }
     // Some candidate was neither confirmed nor cleared, or one confirmed may
     // have moved once more while it was looked for: the listing moved more
     // than was found again.

@@ -9,6 +9,7 @@
 #include <set>
 #include <stdexcept>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 
 namespace korvane {
@@ -307,18 +308,16 @@ TConfirmationOutcome TRunThread::ConfirmCandidates() {
             continue;
         }
         read.insert(page);
-        std::unordered_set<std::string_view> ids;
+        // The page's items by id, the first of each kept.
+        std::unordered_map<std::string_view, std::string_view> titles;
         for (std::string_view piece : pieces)
-            ids.insert(CutItemId(piece));
+            titles.try_emplace(CutItemId(piece), CutItemTitle(piece));
         for (TCandidate& candidate : candidates)
-            if (!candidate.Found && ids.contains(candidate.Item->ID)) {
+            if (const auto it = titles.find(candidate.Item->ID);
+                !candidate.Found && it != titles.end()) {
                 candidate.Found = true;
                 ++outcome.Cleared;
-                for (std::string_view piece : pieces)
-                    if (CutItemId(piece) == candidate.Item->ID) {
-                        found.push_back({candidate.Item->ID, std::string(CutItemTitle(piece))});
-                        break;
-                    }
+                found.push_back({candidate.Item->ID, std::string(it->second)});
             }
     }
     // An item found again is in the sales listing: it only moved.

@@ -52,7 +52,7 @@ QString CountText(std::int32_t count) {
 
 // A pass that ran into a bound without any page failing.
 QString BoundText(TPass pass, const TPassOutcome& outcome, const QString& meaning) {
-    if (TRunReport::CutAtPageLimit(outcome) || outcome.End == TPassEnd::PageLimit)
+    if (outcome.End == TPassEnd::PageLimit)
         return Text("淘宝最多列出%1页，%2%3前%1页的宝贝。")
             .arg(outcome.LastPage)
             .arg(meaning, PassName(pass));
@@ -358,8 +358,7 @@ QString TRunProgressPresenter::EndText(const TRunReport& report, const TAnalysis
     QStringList clauses;
     if (report.Uncertain())
         clauses << UncertainText(report.Confirmation);
-    // Both forms of the page limit cut the default listing as they cut the
-    // sales one.
+    // A default listing cut at the page limit, in either form, is partial.
     if (report.DefaultPartial())
         clauses << DefaultPartialText(report.Default);
     if (report.SalesCut())
